@@ -1,0 +1,42 @@
+# Two commands: `make run` and `make test`. Both install what is missing first.
+BUILD      ?= build
+ASAN_BUILD ?= build-asan
+WERROR     ?= OFF
+JOBS       ?= 2
+
+.PHONY: deps configure build run test test-fast test-asan bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRAVEN_WERROR=$(WERROR) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j $(JOBS)
+
+run: build
+	@if [ -z "$${DISPLAY:-}" ] && [ -z "$${WAYLAND_DISPLAY:-}" ]; then \
+		echo "No display is available, so the window cannot be shown."; \
+		echo "Start it under a virtual display instead:  xvfb-run -a $(BUILD)/app/miraven"; \
+		exit 1; \
+	fi
+	@$(BUILD)/app/miraven
+
+test-fast: build
+	QT_QPA_PLATFORM=offscreen ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+test-asan: deps
+	@cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMIRAVEN_SANITIZE=ON -DMIRAVEN_WERROR=$(WERROR) >/dev/null
+	@cmake --build $(ASAN_BUILD) -j $(JOBS)
+	QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+test: test-fast test-asan
+
+bench: build
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/flood_bench
+	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/echo_bench
+
+clean:
+	rm -rf $(BUILD) $(ASAN_BUILD)

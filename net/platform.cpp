@@ -1,0 +1,518 @@
+#include "net/platform.h"
+
+#include "core/codepage.h"
+#include "net/wsaerrors.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QPointer>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <memory>
+
+namespace net {
+
+QEvent::Type SocketNotifyEvent::eventType()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+SocketNotifyEvent::SocketNotifyEvent(SocketHandle s, unsigned ev, int err)
+    : QEvent(eventType()), socket(s), event(ev), error(err)
+{
+}
+
+QEvent::Type LookupCompleteEvent::eventType()
+{
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
+}
+
+LookupCompleteEvent::LookupCompleteEvent(RequestHandle r, int err, QByteArray d)
+    : QEvent(eventType()), request(r), error(err), data(std::move(d))
+{
+}
+
+namespace {
+
+struct Entry {
+    int fd = -1;
+    QPointer<QObject> target;
+    unsigned mask = 0;
+    std::unique_ptr<QSocketNotifier> readNotifier;
+    std::unique_ptr<QSocketNotifier> writeNotifier;
+    bool connectPending = false;
+    bool connected = false;
+    bool closePosted = false;
+};
+
+struct Lookup {
+    QPointer<QObject> target;
+    int qtId = -1;
+    bool posted = false;
+};
+
+// Connect errors that the kernel may report at once on loopback but that the select model
+// reports through FD_CONNECT.
+bool isConnectOutcome(int err)
+{
+    return err == ECONNREFUSED || err == ETIMEDOUT || err == ENETUNREACH || err == EHOSTUNREACH;
+}
+
+} // namespace
+
+struct Platform::Private {
+    explicit Private(Platform *owner) : q(owner) {}
+    Platform *q;
+    SocketHandle nextHandle = 1;
+    RequestHandle nextRequest = 1;
+    std::map<SocketHandle, std::unique_ptr<Entry>> sockets;
+    std::map<RequestHandle, Lookup> lookups;
+    std::map<Call, int> faults;
+    QObject context; // receives the results of host lookups
+
+    bool fault(Call call)
+    {
+        auto it = faults.find(call);
+        if (it == faults.end())
+            return false;
+        q->m_lastError = it->second;
+        faults.erase(it);
+        return true;
+    }
+
+    Entry *entry(SocketHandle s)
+    {
+        auto it = sockets.find(s);
+        if (it == sockets.end()) {
+            q->m_lastError = wsa::ENOTSOCK_;
+            return nullptr;
+        }
+        return it->second.get();
+    }
+
+    void post(SocketHandle s, Entry &e, unsigned event, int error)
+    {
+        if (e.target && (e.mask & event))
+            QCoreApplication::postEvent(e.target, new SocketNotifyEvent(s, event, error));
+    }
+
+    void armRead(Entry &e)
+    {
+        if (e.readNotifier && e.connected && !e.closePosted && (e.mask & (FD_READ | FD_CLOSE)))
+            e.readNotifier->setEnabled(true);
+    }
+
+    void completeConnect(SocketHandle s, Entry &e, int err)
+    {
+        e.connectPending = false;
+        if (e.writeNotifier)
+            e.writeNotifier->setEnabled(false);
+        post(s, e, FD_CONNECT, wsa::fromErrno(err));
+        if (err == 0) {
+            e.connected = true;
+            post(s, e, FD_WRITE, 0);
+            armRead(e);
+        }
+    }
+
+    void onReadable(SocketHandle s)
+    {
+        Entry *e = entry(s);
+        if (!e)
+            return;
+        e->readNotifier->setEnabled(false); // until the next recv
+        if (!e->connected || e->closePosted)
+            return;
+        int waiting = 0;
+        if (::ioctl(e->fd, FIONREAD, &waiting) == 0 && waiting > 0) {
+            post(s, *e, FD_READ, 0);
+            return;
+        }
+        char c;
+        const ssize_t r = ::recv(e->fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+        if (r > 0) {
+            post(s, *e, FD_READ, 0);
+        } else if (r == 0) {
+            e->closePosted = true;
+            post(s, *e, FD_CLOSE, 0);
+        } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+            e->readNotifier->setEnabled(true);
+        } else {
+            e->closePosted = true;
+            post(s, *e, FD_CLOSE, wsa::fromErrno(errno));
+        }
+    }
+
+    void onWritable(SocketHandle s)
+    {
+        Entry *e = entry(s);
+        if (!e)
+            return;
+        e->writeNotifier->setEnabled(false);
+        if (e->connectPending) {
+            int err = 0;
+            socklen_t len = sizeof err;
+            if (::getsockopt(e->fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+                err = errno;
+            completeConnect(s, *e, err);
+        } else if (e->connected) {
+            post(s, *e, FD_WRITE, 0);
+        }
+    }
+
+    void ensureNotifiers(SocketHandle s, Entry &e)
+    {
+        if (!e.readNotifier) {
+            e.readNotifier = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Read);
+            e.readNotifier->setEnabled(false);
+            QObject::connect(e.readNotifier.get(), &QSocketNotifier::activated, &context,
+                             [this, s] { onReadable(s); });
+        }
+        if (!e.writeNotifier) {
+            e.writeNotifier = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Write);
+            e.writeNotifier->setEnabled(false);
+            QObject::connect(e.writeNotifier.get(), &QSocketNotifier::activated, &context,
+                             [this, s] { onWritable(s); });
+        }
+    }
+
+    void onHostResult(RequestHandle request, const QHostInfo &info)
+    {
+        auto it = lookups.find(request);
+        if (it == lookups.end() || it->second.posted)
+            return; // cancelled
+        int error = 0;
+        QByteArray data;
+        if (info.error() == QHostInfo::HostNotFound) {
+            error = wsa::HOST_NOT_FOUND_;
+        } else if (info.error() != QHostInfo::NoError) {
+            error = wsa::TRY_AGAIN_;
+        } else {
+            error = wsa::NO_DATA_;
+            for (const QHostAddress &a : info.addresses()) {
+                bool ok = false;
+                const quint32 v4 = a.toIPv4Address(&ok);
+                if (ok && a.protocol() == QAbstractSocket::IPv4Protocol) {
+                    const std::uint32_t n = htonl(v4);
+                    data = QByteArray(reinterpret_cast<const char *>(&n), 4);
+                    error = 0;
+                    break;
+                }
+            }
+        }
+        deliverLookup(it, error, data);
+    }
+
+    void deliverLookup(std::map<RequestHandle, Lookup>::iterator it, int error, const QByteArray &data)
+    {
+        if (!it->second.target) {
+            lookups.erase(it);
+            return;
+        }
+        it->second.posted = true;
+        QCoreApplication::postEvent(it->second.target, new LookupCompleteEvent(it->first, error, data));
+    }
+};
+
+Platform &Platform::instance()
+{
+    // Never destroyed: notifications may still be handled while statics are torn down.
+    static Platform *platform = new Platform;
+    return *platform;
+}
+
+Platform::Platform() : d(new Private(this))
+{
+}
+
+Platform::~Platform()
+{
+    delete d;
+}
+
+int Platform::startup()
+{
+    if (d->fault(Call::Startup))
+        return m_lastError;
+    return 0;
+}
+
+int Platform::cleanup()
+{
+    if (d->fault(Call::Cleanup))
+        return SOCKET_ERROR;
+    return 0;
+}
+
+SocketHandle Platform::socket()
+{
+    if (d->fault(Call::Socket))
+        return INVALID_SOCKET;
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        m_lastError = wsa::fromErrno(errno);
+        return INVALID_SOCKET;
+    }
+    const SocketHandle h = d->nextHandle++;
+    auto e = std::make_unique<Entry>();
+    e->fd = fd;
+    d->sockets.emplace(h, std::move(e));
+    return h;
+}
+
+int Platform::connect(SocketHandle s, const SockAddrIn &addr)
+{
+    if (d->fault(Call::Connect))
+        return SOCKET_ERROR;
+    Entry *e = d->entry(s);
+    if (!e)
+        return SOCKET_ERROR;
+    sockaddr_in sa{};
+    sa.sin_family = addr.family;
+    sa.sin_port = addr.port;
+    sa.sin_addr.s_addr = addr.addr;
+    const int r = ::connect(e->fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
+    const int err = r == 0 ? 0 : errno;
+
+    if (e->mask == 0) { // blocking mode: the call's own outcome
+        if (r == 0) {
+            e->connected = true;
+            return 0;
+        }
+        m_lastError = wsa::fromErrno(err);
+        return SOCKET_ERROR;
+    }
+
+    if (r == 0 || isConnectOutcome(err)) {
+        d->ensureNotifiers(s, *e);
+        d->completeConnect(s, *e, err);
+        m_lastError = wsa::EWOULDBLOCK_;
+        return SOCKET_ERROR;
+    }
+    if (err == EINPROGRESS) {
+        d->ensureNotifiers(s, *e);
+        e->connectPending = true;
+        e->writeNotifier->setEnabled(true);
+        m_lastError = wsa::EWOULDBLOCK_;
+        return SOCKET_ERROR;
+    }
+    m_lastError = wsa::fromErrno(err);
+    return SOCKET_ERROR;
+}
+
+int Platform::send(SocketHandle s, const char *buf, int len)
+{
+    if (d->fault(Call::Send))
+        return SOCKET_ERROR;
+    Entry *e = d->entry(s);
+    if (!e)
+        return SOCKET_ERROR;
+    const ssize_t r = ::send(e->fd, buf, size_t(len), MSG_NOSIGNAL);
+    if (r < 0) {
+        const int err = errno;
+        m_lastError = wsa::fromErrno(err);
+        if ((err == EAGAIN || err == EWOULDBLOCK) && e->writeNotifier && e->connected)
+            e->writeNotifier->setEnabled(true);
+        return SOCKET_ERROR;
+    }
+    return int(r);
+}
+
+int Platform::recv(SocketHandle s, char *buf, int len)
+{
+    Entry *e = d->entry(s);
+    if (!e)
+        return SOCKET_ERROR;
+    int result;
+    if (d->fault(Call::Recv)) {
+        result = SOCKET_ERROR;
+    } else {
+        const ssize_t r = ::recv(e->fd, buf, size_t(len), 0);
+        if (r < 0)
+            m_lastError = wsa::fromErrno(errno);
+        result = r < 0 ? SOCKET_ERROR : int(r);
+    }
+    d->armRead(*e);
+    return result;
+}
+
+int Platform::closesocket(SocketHandle s)
+{
+    if (d->fault(Call::CloseSocket))
+        return SOCKET_ERROR;
+    auto it = d->sockets.find(s);
+    if (it == d->sockets.end()) {
+        m_lastError = wsa::ENOTSOCK_;
+        return SOCKET_ERROR;
+    }
+    Entry &e = *it->second;
+    e.readNotifier.reset();
+    e.writeNotifier.reset();
+    ::close(e.fd);
+    d->sockets.erase(it);
+    return 0;
+}
+
+int Platform::ioctlFionread(SocketHandle s, unsigned long *waiting)
+{
+    Entry *e = d->entry(s);
+    int n = 0;
+    if (!e || ::ioctl(e->fd, FIONREAD, &n) != 0) {
+        if (e)
+            m_lastError = wsa::fromErrno(errno);
+        return SOCKET_ERROR;
+    }
+    *waiting = static_cast<unsigned long>(n);
+    return 0;
+}
+
+int Platform::ioctlFionbio(SocketHandle s, bool nonBlocking)
+{
+    Entry *e = d->entry(s);
+    if (!e)
+        return SOCKET_ERROR;
+    const int flags = ::fcntl(e->fd, F_GETFL);
+    ::fcntl(e->fd, F_SETFL, nonBlocking ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+    return 0;
+}
+
+int Platform::asyncSelect(SocketHandle s, QObject *target, unsigned mask)
+{
+    Entry *e = d->entry(s);
+    if (!e)
+        return SOCKET_ERROR;
+    e->target = target;
+    e->mask = target ? mask : 0;
+    if (e->mask) {
+        const int flags = ::fcntl(e->fd, F_GETFL);
+        ::fcntl(e->fd, F_SETFL, flags | O_NONBLOCK);
+        d->ensureNotifiers(s, *e);
+        d->armRead(*e);
+    } else {
+        if (e->readNotifier)
+            e->readNotifier->setEnabled(false);
+        if (e->writeNotifier)
+            e->writeNotifier->setEnabled(false);
+    }
+    return 0;
+}
+
+RequestHandle Platform::asyncGetHostByName(QObject *target, const QByteArray &host)
+{
+    if (d->fault(Call::AsyncGetHostByName))
+        return 0;
+    const RequestHandle request = d->nextRequest++;
+    d->lookups[request] = Lookup{target, -1, false};
+    const int id = QHostInfo::lookupHost(cp1254::toUnicode(host), &d->context,
+                                         [this, request](const QHostInfo &info) { d->onHostResult(request, info); });
+    auto it = d->lookups.find(request);
+    if (it != d->lookups.end())
+        it->second.qtId = id;
+    return request;
+}
+
+RequestHandle Platform::asyncGetServByName(QObject *target, const QByteArray &service, const QByteArray &protocol)
+{
+    if (d->fault(Call::AsyncGetServByName))
+        return 0;
+    const RequestHandle request = d->nextRequest++;
+    auto it = d->lookups.emplace(request, Lookup{target, -1, false}).first;
+    // A local file lookup: answered at once, delivered like any other lookup result.
+    const servent *se = ::getservbyname(service.constData(), protocol.constData());
+    if (se) {
+        const std::uint16_t port = static_cast<std::uint16_t>(se->s_port);
+        d->deliverLookup(it, 0, QByteArray(reinterpret_cast<const char *>(&port), 2));
+    } else {
+        d->deliverLookup(it, wsa::NO_DATA_, {});
+    }
+    return request;
+}
+
+int Platform::cancelAsyncRequest(RequestHandle request)
+{
+    if (d->fault(Call::CancelAsyncRequest))
+        return SOCKET_ERROR;
+    auto it = d->lookups.find(request);
+    if (it == d->lookups.end()) {
+        m_lastError = wsa::EINVAL_;
+        return SOCKET_ERROR;
+    }
+    // A result already posted but not yet handled is dropped on delivery.
+    if (!it->second.posted && it->second.qtId >= 0)
+        QHostInfo::abortHostLookup(it->second.qtId);
+    d->lookups.erase(it);
+    return 0;
+}
+
+std::uint32_t Platform::gethostbyname(const QByteArray &host)
+{
+    const QHostInfo info = QHostInfo::fromName(cp1254::toUnicode(host));
+    for (const QHostAddress &a : info.addresses()) {
+        if (a.protocol() == QAbstractSocket::IPv4Protocol)
+            return htonl(a.toIPv4Address());
+    }
+    return 0;
+}
+
+std::uint16_t Platform::getservbyname(const QByteArray &service, const QByteArray &protocol)
+{
+    const servent *se = ::getservbyname(service.constData(), protocol.constData());
+    return se ? static_cast<std::uint16_t>(se->s_port) : 0;
+}
+
+std::uint32_t Platform::inet_addr(const QByteArray &dotted)
+{
+    return ::inet_addr(dotted.constData());
+}
+
+void Platform::failNext(Call call, int code)
+{
+    d->faults[call] = code;
+}
+
+void Platform::clearFaults()
+{
+    d->faults.clear();
+}
+
+void Platform::postNotification(SocketHandle s, unsigned event, int error)
+{
+    auto it = d->sockets.find(s);
+    if (it != d->sockets.end() && it->second->target)
+        QCoreApplication::postEvent(it->second->target, new SocketNotifyEvent(s, event, error));
+}
+
+int Platform::openSocketCount() const
+{
+    return int(d->sockets.size());
+}
+
+bool Platform::acceptNotification(const SocketNotifyEvent &e) const
+{
+    return d->sockets.count(e.socket) != 0;
+}
+
+bool Platform::acceptLookup(const LookupCompleteEvent &e)
+{
+    auto it = d->lookups.find(e.request);
+    if (it == d->lookups.end() || !it->second.posted)
+        return false;
+    d->lookups.erase(it);
+    return true;
+}
+
+} // namespace net

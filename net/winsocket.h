@@ -1,0 +1,115 @@
+#pragma once
+// The connection object of the client socket: it owns the platform socket, the notification
+// target, the lookup state and a re-entrant lock, and turns platform notifications and lookup
+// results into events for its component.
+//
+// States (non-blocking):
+//
+//   Closed --open--> Resolving address --lookup ok--> [Resolving service] --> Connecting
+//     ^                   |  lookup error: OnError(eeLookup), OnDisconnect      |      |
+//     |<------------------+                                 FD_CONNECT ok       |      | FD_CONNECT error:
+//     |                                                 (Active true, OnConnect)|      | OnError(eeConnect)
+//     |<-- Active false / FD_CLOSE (OnDisconnect) -- Connected <----------------+      v
+//     |                                                                              Failed
+//     +------------------------------ open again (the failed socket is released) ----+
+//
+// An open while an earlier attempt is still resolving or connecting replaces it: the earlier
+// lookup is cancelled and its socket released without any event. A socket whose connect failed
+// is released the same way at the next open or at destruction.
+
+#include "net/platform.h"
+
+#include <QByteArray>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+#include <mutex>
+
+enum TClientType { ctNonBlocking = 0, ctBlocking = 1 };
+enum TErrorEvent { eeGeneral = 0, eeSend, eeReceive, eeConnect, eeDisconnect, eeAccept, eeLookup };
+enum TLookupPhase { lpNone = 0, lpHostName, lpService };
+enum TSocketNotice { snLookup = 0, snConnecting, snConnect, snDisconnect, snListen, snAccept, snWrite, snRead };
+
+class TCustomWinSocket;
+
+using TSocketEventEvent = std::function<void(TCustomWinSocket *socket, TSocketNotice notice)>;
+using TSocketErrorEventCallback = std::function<void(TCustomWinSocket *socket, TErrorEvent kind, int &code)>;
+
+class TCustomWinSocket {
+public:
+    explicit TCustomWinSocket(net::SocketHandle socket);
+    virtual ~TCustomWinSocket();
+    TCustomWinSocket(const TCustomWinSocket &) = delete;
+    TCustomWinSocket &operator=(const TCustomWinSocket &) = delete;
+
+    virtual void NotifyAccept(net::SocketHandle socket);
+    virtual void NotifyConnect(net::SocketHandle socket);
+    virtual void CloseConnection(net::SocketHandle socket);
+    virtual void NotifyRead(net::SocketHandle socket);
+    virtual void NotifyWrite(net::SocketHandle socket);
+
+    // Data transfer. Each send is one platform send; each receive reads at most what is waiting.
+    int SendBytes(const char *buffer, int count);
+    int SendString(const QByteArray &text);
+    int ReceiveBytes(char *buffer, int count);
+    QByteArray ReceiveString();
+
+    void Open(const QByteArray &host, const QByteArray &address, const QByteArray &service,
+              quint16 port, bool blocking);
+
+    net::SocketHandle SocketHandle() const { return FSocket; }
+    bool Connected() const { return FConnected; }
+    TLookupPhase LookupPhase() const { return FLookupState; }
+    const net::SockAddrIn &AddressRecord() const { return FAddr; }
+    unsigned NotifyMask() const { return FAsyncStyles; }
+    void SetNotifyMask(unsigned mask);
+
+    TSocketEventEvent OnSocketEvent;
+    TSocketErrorEventCallback OnErrorEvent;
+
+    void Lock() { FSocketLock.lock(); }
+    void Unlock() { FSocketLock.unlock(); }
+
+    // Message handling of the notification target.
+    void HandleSocketNotification(const net::SocketNotifyEvent &msg);
+    void HandleLookupComplete(const net::LookupCompleteEvent &msg);
+
+protected:
+    void Event(TSocketNotice notice);
+    void Error(TErrorEvent kind, int &code);
+    void AdvanceLookup(const QByteArray &host, const QByteArray &address, const QByteArray &service,
+                       quint16 port, int queueSize, bool client);
+    void StartConnect();
+    void ApplyNotifyMask();
+    void CheckSocketCall(bool failed, const char *api);
+    QObject *NotifyWindow();
+    // Releases an earlier attempt that is still resolving, connecting or failed, raising nothing.
+    void ReleasePendingAttempt() noexcept;
+
+    net::SocketHandle FSocket;
+    bool FConnected;
+    std::unique_ptr<QObject> FHandle; // the notification target, created on first need
+    net::SockAddrIn FAddr;
+    unsigned FAsyncStyles = net::FD_READ | net::FD_WRITE | net::FD_CONNECT | net::FD_CLOSE;
+    TLookupPhase FLookupState = lpNone;
+    net::RequestHandle FGetHostData = 0;
+    std::recursive_mutex FSocketLock;
+    std::unique_ptr<char[]> FDataBuf;
+    QByteArray FService;
+    quint16 FPort = 0;
+    bool FClient = false;
+    int FQueueSize = 0;
+};
+
+class TClientWinSocket : public TCustomWinSocket {
+public:
+    TClientWinSocket() : TCustomWinSocket(net::INVALID_SOCKET) {}
+    void NotifyConnect(net::SocketHandle socket) override;
+
+    TClientType ClientType() const { return FClientType; }
+    void SetClientType(TClientType value);
+
+private:
+    TClientType FClientType = ctNonBlocking;
+};
