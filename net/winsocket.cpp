@@ -224,6 +224,10 @@ void TCustomWinSocket::AdvanceLookup(const QByteArray &host, const QByteArray &a
                     }
                     FGetHostData = platform().asyncGetServByName(NotifyWindow(), service, "tcp");
                     CheckSocketCall(FGetHostData == 0, "WSAASyncGetServByName");
+                    // Saved here too: an open by address reaches this step without a host
+                    // lookup, and the connect after the service lookup needs them.
+                    FQueueSize = queueSize;
+                    FClient = client;
                     FLookupState = lpService;
                     return;
                 }
