@@ -1,0 +1,43 @@
+#include "terminal/decimalline.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+struct Entry {
+    char text[4];
+    unsigned char length;
+};
+constexpr std::array<Entry, 256> makeTable()
+{
+    std::array<Entry, 256> t{};
+    for (int v = 0; v < 256; ++v) {
+        Entry e{};
+        int n = 0;
+        if (v >= 100)
+            e.text[n++] = char('0' + v / 100);
+        if (v >= 10)
+            e.text[n++] = char('0' + v / 10 % 10);
+        e.text[n++] = char('0' + v % 10);
+        e.text[n++] = '-';
+        e.length = static_cast<unsigned char>(n);
+        t[size_t(v)] = e;
+    }
+    return t;
+}
+constexpr std::array<Entry, 256> kTable = makeTable();
+} // namespace
+
+QByteArray decimalLine(const QByteArray &bytes)
+{
+    QByteArray out(bytes.size() * 4, Qt::Uninitialized);
+    char *d = out.data();
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const Entry &e = kTable[s[i]];
+        std::memcpy(d, e.text, 4); // always room: at most 4 per byte
+        d += e.length;
+    }
+    out.truncate(d - out.constData());
+    return out;
+}

@@ -1,0 +1,80 @@
+#pragma once
+// The main window and its logic: connection control and status lines, the send path, the
+// received-data display, the macro buttons and the pane commands. Every control event and
+// every socket event arrives here through the application's guard, so an exception that
+// escapes a handler ends that handler and is shown in the exception box.
+
+#include "net/clientsocket.h"
+#include "ui/mainwindowlayout.h"
+
+#include <QByteArray>
+#include <QWidget>
+
+class QFileDialog;
+class TfHelp;
+
+class TfMain : public QWidget {
+public:
+    explicit TfMain(QWidget *parent = nullptr);
+    ~TfMain() override;
+
+    // The help window the help button shows; created by the program entry.
+    void SetHelpWindow(TfHelp *help) { fHelp = help; }
+
+    // Controls, under the names the handlers use.
+    TPanel *RzPanel1, *RzPanel2;
+    TGlyphButton *btnbaglan, *btnkes, *btngonder, *RzBitBtn1, *RzBitBtn2;
+    TEdit *Edit1, *cmb1, *cmb2;
+    QCheckBox *ch1;
+    TGroupBox *RzGroupBox1, *RzGroupBox2, *RzGroupBox3;
+    std::array<TGlyphButton *, 10> M; // M[0] is M1
+    TPane *Memo1, *Memo2, *Memo3;
+    TStatusBar *RzStatusBar1;
+    QLabel *stt1, *Label1, *Label2;
+    QMenu *PM1, *PM2;
+    QAction *btntemizle, *Kaydet1, *MenuItem1, *MenuItem2;
+    QFileDialog *SD1;
+    TClientSocket CS1;
+    TfHelp *fHelp = nullptr;
+
+    // Controller.
+    void FormCreate();
+    void FormDestroy();
+    void btnbaglanClick(QObject *Sender);
+    void btnkesClick(QObject *Sender);
+    void CS1Connecting(TCustomSocket *Sender, TCustomWinSocket *Socket);
+    void CS1Connect(TCustomSocket *Sender, TCustomWinSocket *Socket);
+    void CS1Disconnect(TCustomSocket *Sender, TCustomWinSocket *Socket);
+    void CS1Error(TCustomSocket *Sender, TCustomWinSocket *Socket, TErrorEvent ErrorEvent, int &ErrorCode);
+    bool kontrol();
+
+    // Send path.
+    void btngonderClick(QObject *Sender);
+    void Edit1KeyPress(QObject *Sender, char &Key);
+    void Edit1KeyUp(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
+    void gonder(const QByteArray &s);
+
+    // Received data.
+    void CS1Read(TCustomSocket *Sender, TCustomWinSocket *Socket);
+
+    // Macros.
+    void LoadMacros();
+    void M1Click(QObject *Sender);
+    void M1MouseUp(QObject *Sender, Qt::MouseButton Button, Qt::KeyboardModifiers Shift, int X, int Y);
+
+    // Pane commands and the help button.
+    void btntemizleClick(QObject *Sender);
+    void Kaydet1Click(QObject *Sender);
+    void MenuItem1Click(QObject *Sender);
+    void MenuItem2Click(QObject *Sender);
+    void RzBitBtn2Click(QObject *Sender);
+    void RzBitBtn1Click(QObject *Sender);
+
+    // The path chosen at the last confirmed save.
+    QString SaveFileName() const { return m_saveFileName; }
+
+private:
+    void wireEvents();
+    void savePane(TPane *pane);
+    QString m_saveFileName;
+};

@@ -1,0 +1,114 @@
+// Clearing and saving the panes, and the help button.
+
+#include "terminal/fmain.h"
+
+#include "core/errors.h"
+#include "ui/helpwindow.h"
+#include "ui/pane.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QApplication>
+#include <QDir>
+#include <QScreen>
+
+namespace {
+
+class EFCreateError : public Exception {
+public:
+    using Exception::Exception;
+};
+class EWriteError : public Exception {
+public:
+    EWriteError() : Exception("Stream write error") {}
+};
+
+QString trimmedSystemText(QString text)
+{
+    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == u'.'))
+        text.chop(1);
+    return text;
+}
+
+// Centred horizontally on the active window's screen, its top a third of the way down the
+// height the dialog leaves free.
+void place(QWidget *dialog, QWidget *owner)
+{
+    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
+    if (QWidget *active = QApplication::activeWindow())
+        screen = active->screen();
+    else if (owner)
+        screen = owner->screen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize size = dialog->size();
+    dialog->move(area.left() + (area.width() - size.width()) / 2,
+                 area.top() + (area.height() - size.height()) / 3);
+}
+
+} // namespace
+
+void TfMain::btntemizleClick(QObject *)
+{
+    Memo1->Clear();
+}
+
+void TfMain::MenuItem1Click(QObject *)
+{
+    Memo2->Clear();
+}
+
+void TfMain::RzBitBtn2Click(QObject *)
+{
+    Memo2->Clear();
+    Memo3->Clear();
+}
+
+void TfMain::Kaydet1Click(QObject *)
+{
+    savePane(Memo1);
+}
+
+void TfMain::MenuItem2Click(QObject *)
+{
+    savePane(Memo2);
+}
+
+void TfMain::RzBitBtn1Click(QObject *)
+{
+    if (fHelp)
+        fHelp->exec();
+}
+
+void TfMain::savePane(TPane *pane)
+{
+    SD1->setWindowTitle(QStringLiteral("Kaydetmek istediğiniz dosya ismi"));
+    SD1->setNameFilters({QStringLiteral("Text file (*.txt)")});
+    SD1->selectNameFilter(QStringLiteral("Text file (*.txt)"));
+    SD1->setDefaultSuffix(QStringLiteral("txt"));
+    SD1->setAcceptMode(QFileDialog::AcceptSave);
+    SD1->setFileMode(QFileDialog::AnyFile);
+    SD1->setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+    SD1->setSizeGripEnabled(true);
+    if (!m_saveFileName.isEmpty())
+        SD1->selectFile(m_saveFileName);
+    else
+        SD1->selectFile(QString());
+    place(SD1, this);
+    if (SD1->exec() != QDialog::Accepted || SD1->selectedFiles().isEmpty())
+        return;
+    m_saveFileName = SD1->selectedFiles().first();
+
+    const QByteArray text = pane->Text(); // including what arrived while the dialog was open
+    QFile file(m_saveFileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
+                                .arg(QDir::toNativeSeparators(m_saveFileName), trimmedSystemText(file.errorString()))
+                                .toStdString());
+    }
+    const qint64 written = text.isEmpty() ? 0 : file.write(text);
+    file.close();
+    if (written != text.size())
+        throw EWriteError();
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The pane control: a read-only, multi-line view of a PaneText without word wrap, with both
+// scroll bars, whose text can be selected and copied. It renders only the lines in view, and
+// keeps per-byte advances of the 256 characters of the code page, so an append costs in
+// proportion to the bytes it adds even when a line holds megabytes.
+
+#include "ui/panetext.h"
+
+#include <QAbstractScrollArea>
+
+#include <array>
+#include <vector>
+
+class QMenu;
+
+class TPane : public QAbstractScrollArea {
+public:
+    explicit TPane(QWidget *parent = nullptr);
+
+    // The pane operations. Each one updates the view.
+    QByteArray Text() const { return m_text.text(); }
+    void SetText(const QByteArray &text);
+    void AppendText(const QByteArray &bytes); // the same as SetText(Text() + bytes)
+    void AddLine(const QByteArray &line);
+    void Clear();
+    qsizetype LineCount() const { return m_text.lineCount(); }
+    // Selection start at the end of the text, length 0, scrolled so that the caret is visible.
+    void CaretToEnd();
+
+    qsizetype SelStart() const { return qMin(m_anchor, m_caret); }
+    qsizetype SelLength() const { return qAbs(m_caret - m_anchor); }
+    void Select(qsizetype start, qsizetype length);
+    QByteArray SelectedText() const;
+    void CopySelection() const;
+
+    // The popup menu a right click opens; without one, a small copy menu.
+    void SetPopupMenu(QMenu *menu) { m_popup = menu; }
+    QMenu *PopupMenu() const { return m_popup; }
+
+    const PaneText &Model() const { return m_text; }
+    // Horizontal pixel offset of a byte within its line (for tests of the view's bookkeeping).
+    qint64 XOfOffset(qsizetype offset) const;
+    qint64 WidestLine() const { return m_widest; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+    void resizeEvent(QResizeEvent *) override;
+    void mousePressEvent(QMouseEvent *) override;
+    void mouseMoveEvent(QMouseEvent *) override;
+    void keyPressEvent(QKeyEvent *) override;
+    void contextMenuEvent(QContextMenuEvent *) override;
+    void changeEvent(QEvent *) override;
+
+private:
+    void measureFont();
+    void remeasureFrom(qsizetype offset);
+    void updateScrollBars();
+    qsizetype offsetAt(const QPoint &viewportPos) const;
+    qsizetype byteAtX(qsizetype line, qint64 x, qint64 *xOfByte) const;
+    int advance(unsigned char byte) const { return m_advance[byte]; }
+    QString displayText(qsizetype from, qsizetype to) const;
+
+    PaneText m_text;
+    std::array<int, 256> m_advance{};
+    int m_lineHeight = 13;
+    int m_ascent = 10;
+    // x (within its line) of every kChunk-th byte of the text, for long lines.
+    static constexpr qsizetype kChunk = 4096;
+    std::vector<qint64> m_chunkX;
+    qint64 m_lastLineWidth = 0;
+    qint64 m_widest = 0;
+    qsizetype m_anchor = 0;
+    qsizetype m_caret = 0;
+    QMenu *m_popup = nullptr;
+};
