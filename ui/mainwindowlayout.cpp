@@ -43,11 +43,12 @@ TEdit *edit(QWidget *parent, const char *name, QRect r)
     return e;
 }
 
-QLabel *label(QWidget *parent, const char *name, const QString &text, QPoint at)
+// Labels are sized to their text as the window was drawn with Tahoma; the design sizes are kept
+// so that nothing shifts with a substitute font's metrics.
+QLabel *label(QWidget *parent, const char *name, const QString &text, QRect r)
 {
     auto *l = named(new QLabel(text, parent), name);
-    l->move(at);
-    l->resize(l->fontMetrics().horizontalAdvance(text), 13);
+    l->setGeometry(r);
     return l;
 }
 
@@ -67,8 +68,8 @@ MainControls buildMainWindow(QWidget *w)
     // 1. Connection bar.
     c.RzPanel1 = named(new TPanel(w), "RzPanel1");
     windowLayout->addAligned(c.RzPanel1, TAlign::Top, QRect(0, 0, 689, 31));
-    c.Label1 = label(c.RzPanel1, "Label1", QStringLiteral("IP:"), QPoint(4, 7));
-    c.Label2 = label(c.RzPanel1, "Label2", QStringLiteral("Port:"), QPoint(163, 7));
+    c.Label1 = label(c.RzPanel1, "Label1", QStringLiteral("IP:"), QRect(4, 7, 14, 13));
+    c.Label2 = label(c.RzPanel1, "Label2", QStringLiteral("Port:"), QRect(163, 7, 24, 13));
     c.btnbaglan = button(c.RzPanel1, "btnbaglan", QStringLiteral("Bağlan"), 6, 1, QRect(290, 2, 78, 27));
     c.btnkes = button(c.RzPanel1, "btnkes", QStringLiteral("Bağlantı Kes"), 7, 1, QRect(375, 2, 96, 27));
     c.btnkes->setEnabled(false);

@@ -1,5 +1,5 @@
 #include "core/guard.h"
-#include "loopback.h"
+#include "tests/support/loopback.h"
 #include "net/clientsocket.h"
 #include "net/wsaerrors.h"
 

@@ -1,0 +1,67 @@
+#include "ui/fonts.h"
+#include "ui/pane.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QScrollBar>
+#include <QTest>
+
+class TestPane : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { fonts::install(); }
+
+    // The view's per-chunk positions agree with a plain sum of advances, however the text
+    // arrived: in one piece, in odd pieces, across line breaks, in lines of megabytes.
+    void positionsOfLongLines()
+    {
+        TPane pane;
+        pane.resize(300, 200);
+        QByteArray all;
+        const QByteArray piece = QByteArray("abc\xFEW ").repeated(1000) + "\r\n" + QByteArray("x").repeated(5000);
+        for (int i = 0; i < 300; ++i) { // about 3 MB, a long last line
+            const QByteArray part = (i % 7 == 0) ? piece : QByteArray("mmmm").repeated(1 + i % 997);
+            pane.AppendText(part);
+            all += part;
+        }
+        QCOMPARE(pane.Text(), all);
+        const QFontMetrics fm(pane.viewport()->font());
+        const auto plainX = [&](qsizetype offset) {
+            qsizetype start = all.lastIndexOf("\r\n", offset - 1);
+            start = start < 0 || start + 2 > offset ? (start < 0 ? 0 : start + 2) : start + 2;
+            int x = 0;
+            for (qsizetype i = start; i < offset; ++i)
+                x += fm.horizontalAdvance(QChar(char16_t(static_cast<unsigned char>(all[i]) == 0xFE ? 0x015F : static_cast<unsigned char>(all[i]))));
+            return qint64(x);
+        };
+        for (qsizetype offset : {qsizetype(0), qsizetype(17), qsizetype(4096), qsizetype(6001), all.size() / 2,
+                                 all.size() - 1, all.size()}) {
+            if (offset > 0 && (all[offset - 1] == '\r'))
+                continue; // inside a line break
+            QCOMPARE(pane.XOfOffset(offset), plainX(offset));
+        }
+        pane.CaretToEnd();
+        QCOMPARE(pane.SelStart(), all.size());
+        QCOMPARE(pane.SelLength(), 0);
+        QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
+        QVERIFY(pane.horizontalScrollBar()->value() > 0); // the end of the long last line is in view
+        pane.Clear();
+        QCOMPARE(pane.WidestLine(), 0);
+        QCOMPARE(pane.LineCount(), 0);
+    }
+
+    void selectAndCopy()
+    {
+        TPane pane;
+        pane.SetText("ab\r\n\xFE\xF0z");
+        pane.Select(1, 5);
+        QCOMPARE(pane.SelectedText(), QByteArray("b\r\n\xFE\xF0"));
+        pane.CopySelection();
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("b\nşğ"));
+        QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(pane.SelLength(), pane.Text().size());
+    }
+};
+
+QTEST_MAIN(TestPane)
+#include "tst_pane.moc"

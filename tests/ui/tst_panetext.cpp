@@ -1,0 +1,111 @@
+#include "ui/panetext.h"
+
+#include <QTest>
+
+namespace {
+// The text a sequence of operations leaves, written with '|' for each appended chunk.
+struct Op {
+    char kind; // 's' set, 'a' append, 'l' add line, 'c' clear
+    QByteArray bytes;
+};
+} // namespace
+
+class TestPaneText : public QObject {
+    Q_OBJECT
+private slots:
+    void operations_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("ops");
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("lines");
+        using L = QList<QByteArray>;
+        QTest::newRow("empty") << L{} << QByteArray() << 0;
+        QTest::newRow("set CR LF kept") << L{"sA\r\nB"} << QByteArray("A\r\nB") << 2;
+        QTest::newRow("lone CR and LF") << L{"sA\rB\nC"} << QByteArray("A\r\nB\r\nC") << 3;
+        QTest::newRow("LF then CR is two") << L{"sA\n\rB"} << QByteArray("A\r\n\r\nB") << 3;
+        QTest::newRow("ending in a break") << L{"sA\r\n"} << QByteArray("A\r\n") << 1;
+        QTest::newRow("byte 0 cuts") << L{QByteArray("sA\0B", 4)} << QByteArray("A") << 1;
+        QTest::newRow("append after a 0 continues after A")
+            << L{QByteArray("aA\0B", 4), "aC"} << QByteArray("AC") << 1;
+        QTest::newRow("CR at end of one arrival, LF at start of next")
+            << L{"aA\r", "a\nB"} << QByteArray("A\r\n\r\nB") << 3;
+        QTest::newRow("CR LF split by nothing") << L{"aab", "acd"} << QByteArray("abcd") << 1;
+        QTest::newRow("empty append") << L{"aab", "a"} << QByteArray("ab") << 1;
+        QTest::newRow("add line to empty") << L{"lx"} << QByteArray("x\r\n") << 1;
+        QTest::newRow("add line after unfinished line") << L{"aab", "lx"} << QByteArray("ab\r\nx") << 2;
+        QTest::newRow("add line after a break") << L{"aab\r\n", "lx"} << QByteArray("ab\r\nx\r\n") << 2;
+        QTest::newRow("echo continues a status line") << L{"aab", "lx", "ay\r\n"} << QByteArray("ab\r\nxy\r\n") << 2;
+        QTest::newRow("empty lines") << L{"l", "l"} << QByteArray("\r\n\r\n") << 2;
+        QTest::newRow("clear") << L{"aabc", "c", "ad"} << QByteArray("d") << 1;
+        QTest::newRow("high bytes unchanged") << L{"a\x80\xFE\xFF"} << QByteArray("\x80\xFE\xFF") << 1;
+    }
+    void operations()
+    {
+        QFETCH(QList<QByteArray>, ops);
+        QFETCH(QByteArray, text);
+        QFETCH(int, lines);
+        PaneText pane;
+        for (const QByteArray &op : ops) {
+            const QByteArray bytes = op.mid(1);
+            switch (op.at(0)) {
+            case 's': pane.setText(bytes); break;
+            case 'a': pane.append(bytes); break;
+            case 'l': pane.addLine(bytes); break;
+            case 'c': pane.clear(); break;
+            }
+        }
+        QCOMPARE(pane.text(), text);
+        QCOMPARE(pane.lineCount(), lines);
+        // The line index agrees with the text.
+        QCOMPARE(pane.displayLines(), text.count("\r\n") + 1);
+        qsizetype at = 0;
+        for (qsizetype l = 0; l < pane.displayLines(); ++l) {
+            QCOMPARE(pane.lineStart(l), at);
+            at += pane.lineLength(l) + 2;
+        }
+    }
+
+    // An append equals setting the whole text followed by the new bytes, for every split.
+    void appendEqualsSetWhole()
+    {
+        const QByteArray data("a\rb\n\nc\r\r\nd\n\re\r");
+        for (qsizetype cut = 0; cut <= data.size(); ++cut) {
+            PaneText byAppend, bySet;
+            byAppend.append(data.left(cut));
+            byAppend.append(data.mid(cut));
+            bySet.setText(PaneText::normalised(data.left(cut)) + data.mid(cut));
+            QCOMPARE(byAppend.text(), bySet.text());
+            QCOMPARE(byAppend.lineCount(), bySet.lineCount());
+        }
+    }
+
+    void capacity()
+    {
+        PaneText pane(10);
+        pane.append("12345");
+        pane.append("6789"); // 9 bytes: fits
+        QCOMPARE(pane.text(), QByteArray("123456789"));
+        pane.append("ab"); // 11: cleared, the new text included
+        QCOMPARE(pane.text(), QByteArray());
+        QCOMPARE(pane.lineCount(), 0);
+        pane.addLine("12345678"); // 10 with its break
+        QCOMPARE(pane.size(), 10);
+        pane.addLine("x"); // cleared like an append
+        QCOMPARE(pane.size(), 0);
+        pane.append("keep");
+        // Only a single text larger than the capacity is refused, and leaves the pane alone.
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, pane.append("12345678901"));
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, pane.setText("12345678901"));
+        QCOMPARE(pane.text(), QByteArray("keep"));
+        // Line breaks count after normalising: 6 lone LFs are 12 bytes.
+        QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, pane.setText("\n\n\n\n\n\n"));
+        try {
+            pane.setText(QByteArray(11, 'x'));
+        } catch (const EOutOfCapacity &e) {
+            QCOMPARE(QByteArray(e.what()), QByteArray("Text exceeds memo capacity"));
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPaneText)
+#include "tst_panetext.moc"
