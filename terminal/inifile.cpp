@@ -151,7 +151,18 @@ QByteArray singleLine(const QByteArray &value)
 
 const QByteArray kCrLf("\r\n");
 
+bool &writesFail()
+{
+    static bool fail = false;
+    return fail;
+}
+
 } // namespace
+
+void setWritesFail(bool fail)
+{
+    writesFail() = fail;
+}
 
 QByteArray valueIn(const QByteArray &content, const QByteArray &section, const QByteArray &key)
 {
@@ -234,7 +245,7 @@ void writeString(const QString &path, const QByteArray &section, const QByteArra
         throw EIniFileException(QStringLiteral("Unable to write to %1").arg(path).toStdString());
     };
     const QFileInfo info(path);
-    if (info.isDir())
+    if (info.isDir() || writesFail())
         fail();
 
     QByteArray content;

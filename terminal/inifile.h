@@ -39,6 +39,10 @@ QByteArray readString(const QString &path, const QByteArray &section, const QByt
 void writeString(const QString &path, const QByteArray &section, const QByteArray &key,
                  const QByteArray &value);
 
+// Tests: while set, every write fails as a write to a place that cannot be written does
+// (running as root, a test cannot otherwise make an existing file unwritable).
+void setWritesFail(bool fail);
+
 // The pure text edit behind writeString: the file content with section/key set to value.
 QByteArray withValue(const QByteArray &content, const QByteArray &section, const QByteArray &key,
                      const QByteArray &value);

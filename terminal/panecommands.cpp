@@ -2,33 +2,16 @@
 
 #include "terminal/fmain.h"
 
-#include "core/errors.h"
+#include "terminal/panefile.h"
 #include "ui/helpwindow.h"
 #include "ui/pane.h"
 
-#include <QFile>
 #include <QFileDialog>
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 
 namespace {
-
-class EFCreateError : public Exception {
-public:
-    using Exception::Exception;
-};
-class EWriteError : public Exception {
-public:
-    EWriteError() : Exception("Stream write error") {}
-};
-
-QString trimmedSystemText(QString text)
-{
-    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == u'.'))
-        text.chop(1);
-    return text;
-}
 
 // Centred horizontally on the active window's screen, its top a third of the way down the
 // height the dialog leaves free.
@@ -100,15 +83,6 @@ void TfMain::savePane(TPane *pane)
         return;
     m_saveFileName = SD1->selectedFiles().first();
 
-    const QByteArray text = pane->Text(); // including what arrived while the dialog was open
-    QFile file(m_saveFileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
-                                .arg(QDir::toNativeSeparators(m_saveFileName), trimmedSystemText(file.errorString()))
-                                .toStdString());
-    }
-    const qint64 written = text.isEmpty() ? 0 : file.write(text);
-    file.close();
-    if (written != text.size())
-        throw EWriteError();
+    // The text after the dialog has closed, including what arrived while it was open.
+    writePaneFile(m_saveFileName, pane->Text());
 }

@@ -1,0 +1,29 @@
+#include "terminal/panefile.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace {
+// The platform's text without trailing blanks, control characters and full stops.
+QString trimmedSystemText(QString text)
+{
+    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == u'.'))
+        text.chop(1);
+    return text;
+}
+} // namespace
+
+void writePaneFile(const QString &path, const QByteArray &text)
+{
+    QFile file(path);
+    // Unbuffered, so that a short write shows in the one write and not later at close.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
+        throw EFCreateError(QStringLiteral("Cannot create file \"%1\". %2")
+                                .arg(QDir::toNativeSeparators(path), trimmedSystemText(file.errorString()))
+                                .toStdString());
+    }
+    const qint64 written = text.isEmpty() ? 0 : file.write(text);
+    file.close();
+    if (written != text.size())
+        throw EWriteError();
+}
