@@ -18,12 +18,10 @@ class ModalAnswerer : public QObject {
 public:
     using Action = std::function<void(QWidget *box)>;
 
-    ModalAnswerer()
-    {
-        m_timer.setInterval(5);
-        connect(&m_timer, &QTimer::timeout, this, [this] { poll(); });
-        m_timer.start();
-    }
+    // Every modal window that is shown (a reused dialog counts each time) is answered once
+    // its own event loop runs.
+    ModalAnswerer() { qApp->installEventFilter(this); }
+    ~ModalAnswerer() override { qApp->removeEventFilter(this); }
 
     // Queues what to do with the next modal box.
     void then(Action action) { m_actions.push_back(std::move(action)); }
@@ -42,13 +40,25 @@ public:
         return parts.join(u'\n');
     }
 
-private:
-    void poll()
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
     {
-        QWidget *box = QApplication::activeModalWidget();
-        if (!box || box == m_last)
-            return;
-        m_last = box;
+        if (event->type() == QEvent::Show && watched->isWidgetType()) {
+            auto *w = static_cast<QWidget *>(watched);
+            if (w->isWindow() && w->isModal()) {
+                QPointer<QWidget> box(w);
+                QTimer::singleShot(0, this, [this, box] {
+                    if (box && box->isVisible())
+                        answer(box);
+                });
+            }
+        }
+        return false;
+    }
+
+private:
+    void answer(QWidget *box)
+    {
         ++m_seen;
         texts << textOf(box);
         Action action;
@@ -64,8 +74,6 @@ private:
                 d->reject();
     }
 
-    QTimer m_timer;
     std::deque<Action> m_actions;
-    QPointer<QWidget> m_last;
     int m_seen = 0;
 };
