@@ -65,6 +65,8 @@ struct Lookup {
     bool posted = false;
 };
 
+constexpr int kReceiveBufferBytes = 256 * 1024;
+
 // Connect errors that the kernel may report at once on loopback but that the select model
 // reports through FD_CONNECT.
 bool isConnectOutcome(int err)
@@ -267,6 +269,11 @@ SocketHandle Platform::socket()
         m_lastError = wsa::fromErrno(errno);
         return INVALID_SOCKET;
     }
+    // A bounded receive buffer, as the select model's platform keeps it: what one FD_READ finds
+    // waiting stays a size that a handler can show at once (kernel autotuning would let it grow
+    // to many megabytes under a flood, and one arrival would then hold up the event loop).
+    const int receiveBuffer = kReceiveBufferBytes;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     const SocketHandle h = d->nextHandle++;
     auto e = std::make_unique<Entry>();
     e->fd = fd;

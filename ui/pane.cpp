@@ -9,8 +9,10 @@
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 // How a byte is drawn: control characters get a visible mark; tab a fixed gap.
@@ -24,8 +26,11 @@ QChar displayChar(unsigned char b)
 }
 } // namespace
 
-TPane::TPane(QWidget *parent) : QAbstractScrollArea(parent)
+TPane::TPane(QWidget *parent) : QAbstractScrollArea(parent), m_viewTimer(new QTimer(this))
 {
+    m_viewTimer->setSingleShot(true);
+    m_viewTimer->setInterval(kViewDelayMs);
+    connect(m_viewTimer, &QTimer::timeout, this, [this] { FlushView(); });
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setFocusPolicy(Qt::StrongFocus);
@@ -45,9 +50,15 @@ void TPane::measureFont()
     for (int b = 0; b < 256; ++b)
         m_advance[size_t(b)] = (b == '\t') ? fm.horizontalAdvance(QLatin1Char(' ')) * 4
                                            : fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
+    m_pairAdvance.resize(65536);
+    for (int lo = 0; lo < 256; ++lo)
+        for (int hi = 0; hi < 256; ++hi)
+            m_pairAdvance[size_t(lo | hi << 8)] = std::int16_t(m_advance[size_t(lo)] + m_advance[size_t(hi)]);
     m_lineHeight = qMax(1, fm.height());
     m_ascent = fm.ascent();
+    m_measuredTo = 0;
     remeasureFrom(0);
+    m_measuredTo = m_text.size();
 }
 
 void TPane::changeEvent(QEvent *e)
@@ -55,13 +66,21 @@ void TPane::changeEvent(QEvent *e)
     QAbstractScrollArea::changeEvent(e);
     if (e->type() == QEvent::FontChange) {
         measureFont();
-        updateScrollBars();
-        viewport()->update();
+        FlushView();
     }
 }
 
-// Brings the width bookkeeping up to date from a byte offset on: O(bytes from there).
-void TPane::remeasureFrom(qsizetype offset)
+// Brings the width bookkeeping up to date from a byte offset on: O(bytes from there). Line
+// breaks are found with memchr so that the inner loop only adds advances.
+void TPane::ensureMeasured() const
+{
+    if (m_measuredTo < m_text.size()) {
+        remeasureFrom(m_measuredTo);
+        m_measuredTo = m_text.size();
+    }
+}
+
+void TPane::remeasureFrom(qsizetype offset) const
 {
     const QByteArray &t = m_text.text();
     if (offset == 0) {
@@ -71,20 +90,38 @@ void TPane::remeasureFrom(qsizetype offset)
     }
     const auto *s = reinterpret_cast<const unsigned char *>(t.constData());
     const qsizetype n = t.size();
+    const int *adv = m_advance.data();
+    const std::int16_t *adv2 = m_pairAdvance.data();
     qint64 x = m_lastLineWidth;
-    for (qsizetype i = offset; i < n; ++i) {
-        if (i % kChunk == 0)
+    qsizetype i = offset;
+    while (i < n) {
+        if ((i & (kChunk - 1)) == 0)
             m_chunkX.push_back(x);
-        const unsigned char c = s[i];
-        if (c == '\r' && i + 1 < n && s[i + 1] == '\n') {
-            m_widest = std::max(m_widest, x);
-            x = 0;
-            ++i;
-            if (i % kChunk == 0)
-                m_chunkX.push_back(0);
-            continue;
+        const qsizetype chunkEnd = std::min(n, (i | (kChunk - 1)) + 1);
+        const void *cr = std::memchr(s + i, '\r', size_t(chunkEnd - i));
+        const qsizetype stop = cr ? static_cast<const unsigned char *>(cr) - s : chunkEnd;
+        qint64 a = 0, b = 0;
+        qsizetype k = i;
+        for (; k + 3 < stop; k += 4) {
+            a += adv2[s[k] | s[k + 1] << 8];
+            b += adv2[s[k + 2] | s[k + 3] << 8];
         }
-        x += m_advance[c];
+        for (; k < stop; ++k)
+            a += adv[s[k]];
+        x += a + b;
+        i = stop;
+        if (i < chunkEnd) { // at a CR
+            if (i + 1 < n && s[i + 1] == '\n') {
+                m_widest = std::max(m_widest, x);
+                x = 0;
+                if (((i + 1) & (kChunk - 1)) == 0)
+                    m_chunkX.push_back(0); // the LF opens a chunk
+                i += 2;
+            } else {
+                x += adv['\r'];
+                ++i;
+            }
+        }
     }
     m_lastLineWidth = x;
     m_widest = std::max(m_widest, x);
@@ -92,6 +129,7 @@ void TPane::remeasureFrom(qsizetype offset)
 
 qint64 TPane::XOfOffset(qsizetype offset) const
 {
+    ensureMeasured();
     const qsizetype line = m_text.lineOf(offset);
     const qsizetype start = m_text.lineStart(line);
     const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
@@ -109,6 +147,7 @@ qint64 TPane::XOfOffset(qsizetype offset) const
 
 qsizetype TPane::byteAtX(qsizetype line, qint64 targetX, qint64 *xOfByte) const
 {
+    ensureMeasured();
     const qsizetype start = m_text.lineStart(line);
     const qsizetype end = start + m_text.lineLength(line);
     const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
@@ -152,6 +191,7 @@ QString TPane::displayText(qsizetype from, qsizetype to) const
 
 void TPane::updateScrollBars()
 {
+    ensureMeasured();
     const int visibleLines = qMax(1, viewport()->height() / m_lineHeight);
     QScrollBar *v = verticalScrollBar();
     v->setRange(0, int(qMax<qsizetype>(0, m_text.displayLines() - visibleLines)));
@@ -164,55 +204,77 @@ void TPane::updateScrollBars()
     h->setSingleStep(qMax(1, m_advance['x']));
 }
 
+void TPane::textChanged()
+{
+    if (m_text.changedFrom() == 0) { // set or cleared: measure it all again
+        m_measuredTo = 0;
+        m_chunkX.clear();
+        m_lastLineWidth = 0;
+        m_widest = 0;
+    }
+    m_anchor = qMin(m_anchor, m_text.size());
+    m_caret = qMin(m_caret, m_text.size());
+    if (!m_viewTimer->isActive())
+        m_viewTimer->start();
+}
+
+void TPane::FlushView()
+{
+    m_viewTimer->stop();
+    updateScrollBars();
+    if (m_scrollToCaret)
+        scrollToCaret();
+    viewport()->update();
+}
+
 void TPane::SetText(const QByteArray &text)
 {
     m_text.setText(text);
-    remeasureFrom(m_text.changedFrom());
-    m_anchor = m_caret = qMin(m_caret, m_text.size());
-    updateScrollBars();
-    viewport()->update();
+    textChanged();
 }
 
 void TPane::AppendText(const QByteArray &bytes)
 {
     m_text.append(bytes);
-    remeasureFrom(m_text.changedFrom());
-    m_anchor = qMin(m_anchor, m_text.size());
-    m_caret = qMin(m_caret, m_text.size());
-    updateScrollBars();
-    viewport()->update();
+    textChanged();
 }
 
 void TPane::AddLine(const QByteArray &line)
 {
     m_text.addLine(line);
-    remeasureFrom(m_text.changedFrom());
-    m_anchor = qMin(m_anchor, m_text.size());
-    m_caret = qMin(m_caret, m_text.size());
-    updateScrollBars();
-    viewport()->update();
+    textChanged();
 }
 
 void TPane::Clear()
 {
     m_text.clear();
-    remeasureFrom(0);
     m_anchor = m_caret = 0;
-    updateScrollBars();
-    viewport()->update();
+    textChanged();
 }
 
 void TPane::CaretToEnd()
 {
     m_anchor = m_caret = m_text.size();
+    m_scrollToCaret = true;
+    if (!m_viewTimer->isActive())
+        m_viewTimer->start();
+}
+
+void TPane::scrollToCaret()
+{
+    m_scrollToCaret = false;
     QScrollBar *v = verticalScrollBar();
-    v->setValue(v->maximum());
+    const qsizetype caretLine = m_text.lineOf(m_caret);
+    const int visible = qMax(1, viewport()->height() / m_lineHeight);
+    if (caretLine < v->value())
+        v->setValue(int(caretLine));
+    else if (caretLine >= v->value() + visible)
+        v->setValue(int(caretLine - visible + 1));
     QScrollBar *h = horizontalScrollBar();
-    const qint64 x = m_lastLineWidth;
+    const qint64 x = XOfOffset(m_caret);
     const int w = viewport()->width();
     if (x < h->value() || x > h->value() + w - 2)
         h->setValue(int(qBound(qint64(0), qint64(x - w + 2 * m_advance['x']), qint64(h->maximum()))));
-    viewport()->update();
 }
 
 void TPane::Select(qsizetype start, qsizetype length)
@@ -246,6 +308,7 @@ void TPane::resizeEvent(QResizeEvent *e)
 
 void TPane::paintEvent(QPaintEvent *)
 {
+    ensureMeasured();
     QPainter p(viewport());
     const int firstLine = verticalScrollBar()->value();
     const int hx = horizontalScrollBar()->value();

@@ -3,15 +3,21 @@
 // scroll bars, whose text can be selected and copied. It renders only the lines in view, and
 // keeps per-byte advances of the 256 characters of the code page, so an append costs in
 // proportion to the bytes it adds even when a line holds megabytes.
+//
+// The text changes at once; the view follows at most every kViewDelayMs: the measuring of new
+// text, the scroll bars, the scrolling to the caret and the repaint are done once for all the
+// changes in between, so a flood of small arrivals does not repaint once per arrival.
 
 #include "ui/panetext.h"
 
 #include <QAbstractScrollArea>
 
 #include <array>
+#include <cstdint>
 #include <vector>
 
 class QMenu;
+class QTimer;
 
 class TPane : public QAbstractScrollArea {
 public:
@@ -38,9 +44,16 @@ public:
     QMenu *PopupMenu() const { return m_popup; }
 
     const PaneText &Model() const { return m_text; }
+    // Brings the view up to date now instead of at the next view update.
+    void FlushView();
+    static constexpr int kViewDelayMs = 15;
     // Horizontal pixel offset of a byte within its line (for tests of the view's bookkeeping).
     qint64 XOfOffset(qsizetype offset) const;
-    qint64 WidestLine() const { return m_widest; }
+    qint64 WidestLine() const
+    {
+        ensureMeasured();
+        return m_widest;
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override;
@@ -53,7 +66,10 @@ protected:
 
 private:
     void measureFont();
-    void remeasureFrom(qsizetype offset);
+    void textChanged();
+    void ensureMeasured() const;
+    void remeasureFrom(qsizetype offset) const;
+    void scrollToCaret();
     void updateScrollBars();
     qsizetype offsetAt(const QPoint &viewportPos) const;
     qsizetype byteAtX(qsizetype line, qint64 x, qint64 *xOfByte) const;
@@ -62,13 +78,18 @@ private:
 
     PaneText m_text;
     std::array<int, 256> m_advance{};
+    std::vector<std::int16_t> m_pairAdvance; // advance of two bytes at once, indexed lo | hi << 8
     int m_lineHeight = 13;
     int m_ascent = 10;
     // x (within its line) of every kChunk-th byte of the text, for long lines.
     static constexpr qsizetype kChunk = 4096;
-    std::vector<qint64> m_chunkX;
-    qint64 m_lastLineWidth = 0;
-    qint64 m_widest = 0;
+    // Measurements run behind the text and are brought up to date when the view needs them.
+    mutable std::vector<qint64> m_chunkX;
+    mutable qint64 m_lastLineWidth = 0;
+    mutable qint64 m_widest = 0;
+    mutable qsizetype m_measuredTo = 0;
+    QTimer *m_viewTimer;
+    bool m_scrollToCaret = false;
     qsizetype m_anchor = 0;
     qsizetype m_caret = 0;
     QMenu *m_popup = nullptr;

@@ -7,53 +7,64 @@ PaneText::PaneText(qsizetype capacity) : m_capacity(capacity)
 {
 }
 
+namespace {
+// The first CR or LF in [from, end), or end.
+const char *nextBreak(const char *from, const char *end)
+{
+    const void *cr = std::memchr(from, '\r', size_t(end - from));
+    const char *stop = cr ? static_cast<const char *>(cr) : end;
+    const void *lf = std::memchr(from, '\n', size_t(stop - from));
+    return lf ? static_cast<const char *>(lf) : stop;
+}
+} // namespace
+
 QByteArray PaneText::normalised(const QByteArray &bytes)
 {
     qsizetype n = bytes.size();
     if (const void *zero = std::memchr(bytes.constData(), 0, size_t(n)))
         n = static_cast<const char *>(zero) - bytes.constData();
-
     const char *s = bytes.constData();
-    // Fast path: nothing to change.
-    bool plain = true;
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = s[i];
-        if (c == '\n' || (c == '\r' && (i + 1 >= n || s[i + 1] != '\n'))) {
-            plain = false;
-            break;
+    const char *end = s + n;
+
+    // Most texts need no change: every CR is followed by LF and there is no lone LF.
+    const char *p = s;
+    for (;;) {
+        p = nextBreak(p, end);
+        if (p == end)
+            return n == bytes.size() ? bytes : bytes.left(n);
+        if (*p == '\r' && p + 1 < end && p[1] == '\n') {
+            p += 2;
+            continue;
         }
-        if (c == '\r')
-            ++i; // CR LF
+        break; // a lone CR or LF at p
     }
-    if (plain)
-        return n == bytes.size() ? bytes : bytes.left(n);
 
     QByteArray out;
     out.reserve(n + n / 8 + 2);
-    qsizetype run = 0; // start of bytes copied unchanged
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = s[i];
-        if (c == '\r') {
-            if (i + 1 < n && s[i + 1] == '\n') {
-                ++i;
-                continue;
-            }
-            out.append(s + run, i - run);
-            out.append("\r\n", 2);
-            run = i + 1;
-        } else if (c == '\n') {
-            out.append(s + run, i - run);
-            out.append("\r\n", 2);
-            run = i + 1;
-        }
+    out.append(s, p - s);
+    while (p < end) {
+        // p is at a CR or LF
+        if (*p == '\r' && p + 1 < end && p[1] == '\n')
+            p += 2;
+        else
+            p += 1;
+        out.append("\r\n", 2);
+        const char *q = nextBreak(p, end);
+        out.append(p, q - p);
+        p = q;
     }
-    out.append(s + run, n - run);
     return out;
 }
 
 void PaneText::appendNormalised(const QByteArray &normal)
 {
     const qsizetype base = m_text.size();
+    // A pane that outgrows a few megabytes takes its whole capacity at once: the untouched
+    // pages cost nothing, and growing by doubling would copy and fault in tens of megabytes
+    // in one go, holding up the event loop.
+    const qsizetype needed = base + normal.size();
+    if (needed > m_text.capacity() && needed > kReserveAllAbove)
+        m_text.reserve(m_capacity);
     m_text.append(normal);
     const char *s = m_text.constData();
     const qsizetype end = m_text.size();
@@ -77,7 +88,7 @@ void PaneText::setText(const QByteArray &text)
         throw EOutOfCapacity();
     if (normal == m_text)
         return;
-    m_text.clear();
+    m_text.truncate(0);
     m_lineStarts.assign(1, 0);
     m_changedFrom = 0;
     appendNormalised(normal);
@@ -98,16 +109,32 @@ void PaneText::append(const QByteArray &bytes)
 
 void PaneText::addLine(const QByteArray &text)
 {
+    static const QByteArray crlf("\r\n");
     const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
-    append(atLineStart ? text + "\r\n" : "\r\n" + text);
+    // The same as appending the joined text, without building it.
+    const QByteArray normal = normalised(text);
+    if (normal.size() + 2 > m_capacity)
+        throw EOutOfCapacity();
+    if (m_text.size() + normal.size() + 2 > m_capacity) {
+        clear();
+        return;
+    }
+    m_changedFrom = m_text.size();
+    if (atLineStart) {
+        appendNormalised(normal);
+        appendNormalised(crlf);
+    } else {
+        appendNormalised(crlf);
+        appendNormalised(normal);
+    }
 }
 
 void PaneText::clear()
 {
-    m_text.clear();
-    m_text.squeeze();
+    // The buffers keep their size: a pane that filled once will fill again, and giving the
+    // memory back only to fault it in anew costs more than holding it.
+    m_text.truncate(0);
     m_lineStarts.assign(1, 0);
-    m_lineStarts.shrink_to_fit();
     m_changedFrom = 0;
 }
 

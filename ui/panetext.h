@@ -25,6 +25,7 @@ public:
 class PaneText {
 public:
     static constexpr qsizetype kDefaultCapacity = qsizetype(32) << 20;
+    static constexpr qsizetype kReserveAllAbove = qsizetype(2) << 20;
 
     explicit PaneText(qsizetype capacity = kDefaultCapacity);
 

@@ -43,6 +43,7 @@ private slots:
         pane.CaretToEnd();
         QCOMPARE(pane.SelStart(), all.size());
         QCOMPARE(pane.SelLength(), 0);
+        pane.FlushView(); // the view follows at its next update
         QCOMPARE(pane.verticalScrollBar()->value(), pane.verticalScrollBar()->maximum());
         QVERIFY(pane.horizontalScrollBar()->value() > 0); // the end of the long last line is in view
         pane.Clear();
