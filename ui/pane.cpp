@@ -15,6 +15,8 @@
 #include <cstring>
 
 namespace {
+constexpr int kPad = 2; // text starts this far inside the pane's left edge
+
 // How a byte is drawn: control characters get a visible mark; tab a fixed gap.
 QChar displayChar(unsigned char b)
 {
@@ -198,7 +200,7 @@ void TPane::updateScrollBars()
     v->setPageStep(visibleLines);
     v->setSingleStep(1);
     QScrollBar *h = horizontalScrollBar();
-    const qint64 range = qMax<qint64>(0, m_widest + 2 - viewport()->width());
+    const qint64 range = qMax<qint64>(0, m_widest + 2 * kPad - viewport()->width());
     h->setRange(0, int(qMin<qint64>(range, INT_MAX)));
     h->setPageStep(qMax(1, viewport()->width()));
     h->setSingleStep(qMax(1, m_advance['x']));
@@ -311,7 +313,7 @@ void TPane::paintEvent(QPaintEvent *)
     ensureMeasured();
     QPainter p(viewport());
     const int firstLine = verticalScrollBar()->value();
-    const int hx = horizontalScrollBar()->value();
+    const int hx = horizontalScrollBar()->value() - kPad; // drawn x = text x - hx
     const int w = viewport()->width();
     const int rows = viewport()->height() / m_lineHeight + 1;
     const qsizetype selA = SelStart(), selB = SelStart() + SelLength();
@@ -325,7 +327,7 @@ void TPane::paintEvent(QPaintEvent *)
         const qsizetype start = m_text.lineStart(line);
         const qsizetype end = start + m_text.lineLength(line);
         qint64 x0 = 0;
-        const qsizetype from = byteAtX(line, hx, &x0);
+        const qsizetype from = byteAtX(line, qMax(0, hx), &x0);
         // The bytes up to the right edge.
         qsizetype to = from;
         qint64 x = x0;
@@ -374,7 +376,7 @@ qsizetype TPane::offsetAt(const QPoint &pos) const
     if (line >= m_text.displayLines())
         return m_text.size();
     qint64 x;
-    return byteAtX(line, qMax(0, pos.x()) + horizontalScrollBar()->value(), &x);
+    return byteAtX(line, qMax(0, pos.x() - kPad + horizontalScrollBar()->value()), &x);
 }
 
 void TPane::mousePressEvent(QMouseEvent *e)
