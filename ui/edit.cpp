@@ -3,7 +3,6 @@
 #include "core/codepage.h"
 #include "ui/hint.h"
 
-#include <QHelpEvent>
 #include <QKeyEvent>
 
 TEdit::TEdit(QWidget *parent) : QLineEdit(parent)
@@ -46,13 +45,8 @@ int TEdit::virtualKey(int qtKey)
 
 bool TEdit::event(QEvent *e)
 {
-    if (e->type() == QEvent::ToolTip) {
-        if (ShowHint)
-            hint::showFor(this, static_cast<QHelpEvent *>(e), Hint);
-        else
-            e->ignore();
+    if (hint::handled(this, e, ShowHint, Hint))
         return true;
-    }
     return QLineEdit::event(e);
 }
 

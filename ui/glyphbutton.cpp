@@ -3,7 +3,6 @@
 #include "ui/glyphs.h"
 #include "ui/hint.h"
 
-#include <QHelpEvent>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
@@ -23,13 +22,8 @@ QSize TGlyphButton::sizeHint() const
 
 bool TGlyphButton::event(QEvent *e)
 {
-    if (e->type() == QEvent::ToolTip) {
-        if (ShowHint)
-            hint::showFor(this, static_cast<QHelpEvent *>(e), Hint);
-        else
-            e->ignore();
+    if (hint::handled(this, e, ShowHint, Hint))
         return true;
-    }
     return QAbstractButton::event(e);
 }
 

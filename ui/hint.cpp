@@ -28,4 +28,15 @@ void showFor(QWidget *w, QHelpEvent *e, const QByteArray &hintText)
     QToolTip::showText(e->globalPos(), text, w, w->rect(), kShowMs);
 }
 
+bool handled(QWidget *w, QEvent *e, bool showHint, const QByteArray &hintText)
+{
+    if (e->type() != QEvent::ToolTip)
+        return false;
+    if (showHint)
+        showFor(w, static_cast<QHelpEvent *>(e), hintText);
+    else
+        e->ignore();
+    return true;
+}
+
 } // namespace hint

@@ -6,10 +6,14 @@
 
 class QWidget;
 class QHelpEvent;
+class QEvent;
 
 namespace hint {
 inline constexpr int kShowMs = 2500;
 QByteArray shortPart(const QByteArray &hint);
 // Handles a tooltip event for w; always consumes it.
 void showFor(QWidget *w, QHelpEvent *e, const QByteArray &hint);
+// For a control's event(): true when e was a tooltip event, now handled (shown when showHint is
+// on and the hint has text before any '|', otherwise left to nobody).
+bool handled(QWidget *w, QEvent *e, bool showHint, const QByteArray &hint);
 } // namespace hint
