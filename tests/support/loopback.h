@@ -13,6 +13,7 @@
 
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <functional>
 
 #include <memory>
@@ -40,9 +41,16 @@ public:
         QObject::connect(&m_server, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *s = m_server.nextPendingConnection()) {
                 m_clients.push_back(s);
+                ++m_accepted;
                 QObject::connect(s, &QTcpSocket::readyRead, this, [this, s] {
                     if (m_reading)
                         m_received += s->readAll();
+                });
+                QObject::connect(s, &QTcpSocket::disconnected, this, [this, s] {
+                    if (!m_forgetClosed)
+                        return;
+                    m_clients.erase(std::find(m_clients.begin(), m_clients.end(), s));
+                    s->deleteLater();
                 });
             }
         });
@@ -91,12 +99,18 @@ public:
         return spinUntil([&] { return client(i)->state() == QAbstractSocket::UnconnectedState; });
     }
     void stopListening() { m_server.close(); }
+    // Long runs: connections the peer closed are dropped and deleted instead of kept.
+    void setForgetClosed(bool on) { m_forgetClosed = on; }
+    int acceptedCount() const { return m_accepted; }
+    int openClientCount() const { return int(m_clients.size()); }
 
 private:
     QTcpServer m_server;
     std::vector<QTcpSocket *> m_clients;
     QByteArray m_received;
     bool m_reading = true;
+    bool m_forgetClosed = false;
+    int m_accepted = 0;
 };
 
 // A port on which nothing listens.
