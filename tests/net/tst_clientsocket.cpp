@@ -437,6 +437,26 @@ private slots:
         QCOMPARE(cs.Socket()->AddressRecord().port, qToBigEndian<quint16>(7));
     }
 
+    void blockingMode()
+    {
+        LoopbackServer server;
+        TClientSocket cs;
+        Trace t;
+        t.attach(cs);
+        cs.SetClientType(ctBlocking);
+        QCOMPARE(cs.Socket()->NotifyMask(), 0u);
+        cs.SetHost("127.0.0.1");
+        cs.SetPort(server.port());
+        cs.SetActive(true); // resolves and connects before it returns
+        QCOMPARE(t.lines, (QStringList{"Lookup inactive", "Connecting inactive", "Connect active"}));
+        QCOMPARE(cs.Socket()->SendString("blocking"), 8);
+        QVERIFY(server.waitForReceived(8));
+        cs.SetActive(false);
+        QCOMPARE(t.lines.last(), QStringLiteral("Disconnect inactive"));
+        cs.SetClientType(ctNonBlocking);
+        QCOMPARE(cs.Socket()->NotifyMask(), 0x33u);
+    }
+
     void platformCallsFailing()
     {
         Trace t;

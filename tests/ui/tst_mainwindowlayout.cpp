@@ -128,7 +128,7 @@ private slots:
     {
         m_window->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(m_window));
-        c.btnbaglan->setFocus();
+        QCOMPARE(QApplication::focusWidget(), c.btnbaglan); // where the focus is at start
         QCOMPARE(QApplication::focusWidget(), c.btnbaglan);
         const QStringList expected{"cmb1", "cmb2", "RzBitBtn2", "Edit1", "ch1", "btngonder", "M10", "M9", "M8",
                                    "M7", "M6", "M5", "M4", "M3", "M2", "M1", "RzBitBtn1", "Memo1", "Memo2",
