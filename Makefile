@@ -35,8 +35,8 @@ test-asan: deps
 test: test-fast test-asan
 
 bench: build
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/flood_bench
-	QT_QPA_PLATFORM=offscreen $(BUILD)/bench/echo_bench
+	@for kind in lines binary nobreaks; do QT_QPA_PLATFORM=offscreen $(BUILD)/bench/flood_bench $$kind 256; done
+	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/echo_bench
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD)
