@@ -61,7 +61,6 @@ struct Entry {
 
 struct Lookup {
     QPointer<QObject> target;
-    int qtId = -1;
     bool posted = false;
 };
 
@@ -423,12 +422,9 @@ RequestHandle Platform::asyncGetHostByName(QObject *target, const QByteArray &ho
     if (d->fault(Call::AsyncGetHostByName))
         return 0;
     const RequestHandle request = d->nextRequest++;
-    d->lookups[request] = Lookup{target, -1, false};
-    const int id = QHostInfo::lookupHost(cp1254::toUnicode(host), &d->context,
-                                         [this, request](const QHostInfo &info) { d->onHostResult(request, info); });
-    auto it = d->lookups.find(request);
-    if (it != d->lookups.end())
-        it->second.qtId = id;
+    d->lookups[request] = Lookup{target, false};
+    QHostInfo::lookupHost(cp1254::toUnicode(host), &d->context,
+                          [this, request](const QHostInfo &info) { d->onHostResult(request, info); });
     return request;
 }
 
@@ -437,7 +433,7 @@ RequestHandle Platform::asyncGetServByName(QObject *target, const QByteArray &se
     if (d->fault(Call::AsyncGetServByName))
         return 0;
     const RequestHandle request = d->nextRequest++;
-    auto it = d->lookups.emplace(request, Lookup{target, -1, false}).first;
+    auto it = d->lookups.emplace(request, Lookup{target, false}).first;
     // A local file lookup: answered at once, delivered like any other lookup result.
     const servent *se = ::getservbyname(service.constData(), protocol.constData());
     if (se) {
@@ -458,9 +454,9 @@ int Platform::cancelAsyncRequest(RequestHandle request)
         m_lastError = wsa::EINVAL_;
         return SOCKET_ERROR;
     }
-    // A result already posted but not yet handled is dropped on delivery.
-    if (!it->second.posted && it->second.qtId >= 0)
-        QHostInfo::abortHostLookup(it->second.qtId);
+    // The lookup itself is left to finish and its result is dropped (aborting a lookup that
+    // has a receiver functor leaks the functor); a result already posted but not yet handled
+    // is dropped on delivery.
     d->lookups.erase(it);
     return 0;
 }
