@@ -17,12 +17,13 @@
 namespace {
 constexpr int kPad = 2; // text starts this far inside the pane's left edge
 
-// How a byte is drawn: control characters get a visible mark; tab a fixed gap.
+// A tab is drawn as a fixed gap of four blanks.
+constexpr const char *kTabText = "    ";
+
+// How a byte is drawn: control characters get a visible mark.
 QChar displayChar(unsigned char b)
 {
-    if (b == '\t')
-        return QChar(u' ');
-    if (b < 0x20)
+    if (b < 0x20 && b != '\t')
         return QChar(char16_t(0x25A1)); // white square
     return QChar(cp1254::toUnicode(b));
 }
@@ -50,7 +51,7 @@ void TPane::measureFont()
     viewport()->setFont(f);
     const QFontMetrics fm(f);
     for (int b = 0; b < 256; ++b)
-        m_advance[size_t(b)] = (b == '\t') ? fm.horizontalAdvance(QLatin1Char(' ')) * 4
+        m_advance[size_t(b)] = (b == '\t') ? fm.horizontalAdvance(QLatin1String(kTabText))
                                            : fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
     m_pairAdvance.resize(65536);
     for (int lo = 0; lo < 256; ++lo)
@@ -184,10 +185,15 @@ qsizetype TPane::byteAtX(qsizetype line, qint64 targetX, qint64 *xOfByte) const
 
 QString TPane::displayText(qsizetype from, qsizetype to) const
 {
-    QString out(to - from, Qt::Uninitialized);
+    QString out;
+    out.reserve(to - from);
     const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
-    for (qsizetype i = from; i < to; ++i)
-        out[i - from] = displayChar(s[i]);
+    for (qsizetype i = from; i < to; ++i) {
+        if (s[i] == '\t')
+            out += QLatin1String(kTabText); // as wide as its advance
+        else
+            out += displayChar(s[i]);
+    }
     return out;
 }
 
