@@ -1,16 +1,14 @@
 #include "net/socketerror.h"
 
+#include "core/systemtext.h"
 #include "net/wsaerrors.h"
 
 namespace socketmsg {
 
 QString windowsSocketError(int code, const char *api)
 {
-    QString text = wsa::errorText(code);
-    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == u'.'))
-        text.chop(1);
     return QStringLiteral("Windows socket error: %1 (%2), on API '%3'")
-        .arg(text)
+        .arg(trimmedSystemText(wsa::errorText(code)))
         .arg(code)
         .arg(QString::fromLatin1(api));
 }

@@ -1,7 +1,6 @@
 #include "terminal/fmain.h"
 
 #include "core/guard.h"
-#include "ui/containers.h"
 #include "ui/edit.h"
 #include "ui/glyphbutton.h"
 #include "ui/pane.h"
@@ -12,40 +11,11 @@
 
 TfMain::TfMain(QWidget *parent) : QWidget(parent)
 {
-    const MainControls c = buildMainWindow(this);
-    RzPanel1 = c.RzPanel1;
-    RzPanel2 = c.RzPanel2;
-    btnbaglan = c.btnbaglan;
-    btnkes = c.btnkes;
-    Edit1 = c.Edit1;
-    ch1 = c.ch1;
-    btngonder = c.btngonder;
-    RzGroupBox1 = c.RzGroupBox1;
-    M = c.M;
-    RzGroupBox2 = c.RzGroupBox2;
-    Memo1 = c.Memo1;
-    RzGroupBox3 = c.RzGroupBox3;
-    Memo2 = c.Memo2;
-    RzStatusBar1 = c.RzStatusBar1;
-    stt1 = c.stt1;
-    RzBitBtn1 = c.RzBitBtn1;
-    PM1 = c.PM1;
-    btntemizle = c.btntemizle;
-    Kaydet1 = c.Kaydet1;
-    PM2 = c.PM2;
-    MenuItem1 = c.MenuItem1;
-    MenuItem2 = c.MenuItem2;
-    Label1 = c.Label1;
-    Label2 = c.Label2;
-    cmb1 = c.cmb1;
-    cmb2 = c.cmb2;
-    Memo3 = c.Memo3;
-    RzBitBtn2 = c.RzBitBtn2;
+    static_cast<MainControls &>(*this) = buildMainWindow(this);
 
     SD1 = new QFileDialog(this);
     SD1->setObjectName(QStringLiteral("SD1"));
 
-    CS1.SetClientType(ctNonBlocking);
     wireEvents();
     guard::run([this] { FormCreate(); });
 }
@@ -53,12 +23,7 @@ TfMain::TfMain(QWidget *parent) : QWidget(parent)
 TfMain::~TfMain()
 {
     guard::run([this] { FormDestroy(); });
-    // Nothing reaches the window's handlers once it is going.
-    CS1.OnConnecting = nullptr;
-    CS1.OnConnect = nullptr;
-    CS1.OnDisconnect = nullptr;
-    CS1.OnRead = nullptr;
-    CS1.OnError = nullptr;
+    // CS1 goes next; its connection object delivers no event while it is destroyed.
 }
 
 void TfMain::wireEvents()

@@ -13,7 +13,7 @@
 class QFileDialog;
 class TfHelp;
 
-class TfMain : public QWidget {
+class TfMain : public QWidget, public MainControls {
 public:
     explicit TfMain(QWidget *parent = nullptr);
     ~TfMain() override;
@@ -21,18 +21,7 @@ public:
     // The help window the help button shows; created by the program entry.
     void SetHelpWindow(TfHelp *help) { fHelp = help; }
 
-    // Controls, under the names the handlers use.
-    TPanel *RzPanel1, *RzPanel2;
-    TGlyphButton *btnbaglan, *btnkes, *btngonder, *RzBitBtn1, *RzBitBtn2;
-    TEdit *Edit1, *cmb1, *cmb2;
-    QCheckBox *ch1;
-    TGroupBox *RzGroupBox1, *RzGroupBox2, *RzGroupBox3;
-    std::array<TGlyphButton *, 10> M; // M[0] is M1
-    TPane *Memo1, *Memo2, *Memo3;
-    TStatusBar *RzStatusBar1;
-    QLabel *stt1, *Label1, *Label2;
-    QMenu *PM1, *PM2;
-    QAction *btntemizle, *Kaydet1, *MenuItem1, *MenuItem2;
+    // The controls (MainControls) are reached under the names the handlers use.
     QFileDialog *SD1;
     TClientSocket CS1;
     TfHelp *fHelp = nullptr;

@@ -193,7 +193,7 @@ QByteArray withValue(const QByteArray &content, const QByteArray &section, const
     out.reserve(content.size() + keyText.size() + section.size() + 8);
 
     if (span.header < 0) {
-        out = content;
+        out.append(content);
         if (!lines.empty() && lines.back().endLength == 0)
             out += kCrLf;
         out += '[' + section + ']' + kCrLf + keyText + kCrLf;

@@ -8,7 +8,6 @@
 
 #include <QFileDialog>
 #include <QApplication>
-#include <QDir>
 #include <QScreen>
 
 namespace {
@@ -17,11 +16,8 @@ namespace {
 // height the dialog leaves free.
 void place(QWidget *dialog, QWidget *owner)
 {
-    QScreen *screen = QGuiApplication::screenAt(QCursor::pos());
-    if (QWidget *active = QApplication::activeWindow())
-        screen = active->screen();
-    else if (owner)
-        screen = owner->screen();
+    QWidget *active = QApplication::activeWindow();
+    const QScreen *screen = (active ? active : owner)->screen();
     if (!screen)
         return;
     const QRect area = screen->geometry();

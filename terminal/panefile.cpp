@@ -1,17 +1,9 @@
 #include "terminal/panefile.h"
 
+#include "core/systemtext.h"
+
 #include <QDir>
 #include <QFile>
-
-namespace {
-// The platform's text without trailing blanks, control characters and full stops.
-QString trimmedSystemText(QString text)
-{
-    while (!text.isEmpty() && (text.back().unicode() <= 32 || text.back() == u'.'))
-        text.chop(1);
-    return text;
-}
-} // namespace
 
 void writePaneFile(const QString &path, const QByteArray &text)
 {

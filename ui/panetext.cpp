@@ -94,17 +94,25 @@ void PaneText::setText(const QByteArray &text)
     appendNormalised(normal);
 }
 
+// Whether `adding` more bytes fit: a single text larger than the capacity is refused, and one
+// that would make the pane hold more clears it, the new text included, as the line cap does.
+bool PaneText::makeRoom(qsizetype adding)
+{
+    if (adding > m_capacity)
+        throw EOutOfCapacity();
+    if (m_text.size() + adding > m_capacity) {
+        clear();
+        return false;
+    }
+    m_changedFrom = m_text.size();
+    return true;
+}
+
 void PaneText::append(const QByteArray &bytes)
 {
     const QByteArray normal = normalised(bytes);
-    if (normal.size() > m_capacity)
-        throw EOutOfCapacity();
-    if (m_text.size() + normal.size() > m_capacity) {
-        clear();
-        return;
-    }
-    m_changedFrom = m_text.size();
-    appendNormalised(normal);
+    if (makeRoom(normal.size()))
+        appendNormalised(normal);
 }
 
 void PaneText::addLine(const QByteArray &text)
@@ -113,13 +121,8 @@ void PaneText::addLine(const QByteArray &text)
     const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
     // The same as appending the joined text, without building it.
     const QByteArray normal = normalised(text);
-    if (normal.size() + 2 > m_capacity)
-        throw EOutOfCapacity();
-    if (m_text.size() + normal.size() + 2 > m_capacity) {
-        clear();
+    if (!makeRoom(normal.size() + 2))
         return;
-    }
-    m_changedFrom = m_text.size();
     if (atLineStart) {
         appendNormalised(normal);
         appendNormalised(crlf);

@@ -59,6 +59,7 @@ public:
     static QByteArray normalised(const QByteArray &bytes);
 
 private:
+    bool makeRoom(qsizetype adding);
     void appendNormalised(const QByteArray &normal);
 
     QByteArray m_text;

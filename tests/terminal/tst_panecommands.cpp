@@ -111,7 +111,6 @@ private slots:
         QCOMPARE(f.exceptions, QStringList{QStringLiteral("Cannot create file \"%1\". No such file or directory").arg(missing)});
         QVERIFY(!QFileInfo::exists(missing));
         QCOMPARE(w.SaveFileName(), missing);
-        QVERIFY(f.exceptions.size() == 1);
     }
 
     void aShortWrite()
