@@ -330,7 +330,10 @@ int Platform::send(SocketHandle s, const char *buf, int len)
     const ssize_t r = ::send(e->fd, buf, size_t(len), MSG_NOSIGNAL);
     if (r < 0) {
         const int err = errno;
-        m_lastError = wsa::fromErrno(err);
+        // This layer never shuts its own side down, so a broken pipe means the peer ended the
+        // connection (typically with a reset whose error the readiness check has already
+        // taken); it is reported as the reset it is, not as a local abort.
+        m_lastError = err == EPIPE ? wsa::ECONNRESET_ : wsa::fromErrno(err);
         if ((err == EAGAIN || err == EWOULDBLOCK) && e->writeNotifier && e->connected)
             e->writeNotifier->setEnabled(true);
         return SOCKET_ERROR;

@@ -18,4 +18,12 @@ QString asyncSocketError(int code)
     return QStringLiteral("Asynchronous socket error %1").arg(code);
 }
 
+QString sendQueueFull(qint64 count, qint64 waiting, qint64 limit)
+{
+    return QStringLiteral("Can't send %1 bytes: %2 bytes are still waiting to be sent, and at most %3 may wait")
+        .arg(count)
+        .arg(waiting)
+        .arg(limit);
+}
+
 } // namespace socketmsg

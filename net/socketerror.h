@@ -21,4 +21,7 @@ inline const char *const SocketAlreadyOpen = "Socket already open";
 QString windowsSocketError(int code, const char *api);
 // "Asynchronous socket error %d".
 QString asyncSocketError(int code);
+// A send refused whole because the bytes still waiting to be sent and its own would pass the
+// limit of the outgoing queue.
+QString sendQueueFull(qint64 count, qint64 waiting, qint64 limit);
 } // namespace socketmsg

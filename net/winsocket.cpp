@@ -319,6 +319,9 @@ void TCustomWinSocket::NotifyRead(net::SocketHandle socket)
 
 void TCustomWinSocket::NotifyWrite(net::SocketHandle socket)
 {
+    if (FSocket == INVALID_SOCKET || socket != FSocket)
+        return;
+    FlushQueue();
     if (FSocket != INVALID_SOCKET && socket == FSocket)
         Event(snWrite);
 }
@@ -332,6 +335,7 @@ void TCustomWinSocket::CloseConnection(net::SocketHandle socket)
     }
     if (socket == INVALID_SOCKET || socket != FSocket)
         return;
+    DropQueue(); // bytes that never reached the platform go with the connection
     Event(snDisconnect);
     CheckSocketCall(platform().closesocket(FSocket) == SOCKET_ERROR, "closesocket");
     FSocket = INVALID_SOCKET;
@@ -344,17 +348,75 @@ int TCustomWinSocket::SendBytes(const char *buffer, int count)
     std::lock_guard lock(FSocketLock);
     if (!FConnected)
         return 0;
+    if (count > 0 && FQueuedBytes + count > kMaxQueued)
+        raise(socketmsg::sendQueueFull(count, FQueuedBytes, kMaxQueued));
+    if (FQueuedBytes > 0) {
+        // Earlier bytes are still waiting for room: these go after them.
+        Enqueue(buffer, count);
+        return SOCKET_ERROR;
+    }
     const int n = platform().send(FSocket, buffer, count);
     if (n == SOCKET_ERROR) {
-        int code = platform().lastError();
+        const int code = platform().lastError();
         if (code != wsa::EWOULDBLOCK_) {
-            Error(eeSend, code);
-            CloseConnection(FSocket);
-            if (code != 0)
-                raise(socketmsg::windowsSocketError(code, "send"));
+            SendFailed(code);
+            return n;
         }
+        Enqueue(buffer, count); // FD_WRITE follows when there is room again
+        return n;
+    }
+    if (n < count) {
+        Enqueue(buffer + n, count - n);
+        // A short send arms nothing: go on until the platform says "would block", which it
+        // answers with FD_WRITE once there is room.
+        FlushQueue();
     }
     return n;
+}
+
+void TCustomWinSocket::Enqueue(const char *buffer, qint64 count)
+{
+    if (count <= 0)
+        return;
+    FOutQueue.emplace_back(buffer, qsizetype(count));
+    FQueuedBytes += count;
+}
+
+void TCustomWinSocket::DropQueue() noexcept
+{
+    FOutQueue.clear();
+    FOutHead = 0;
+    FQueuedBytes = 0;
+}
+
+void TCustomWinSocket::FlushQueue()
+{
+    std::lock_guard lock(FSocketLock);
+    while (FConnected && !FOutQueue.empty()) {
+        const QByteArray &chunk = FOutQueue.front();
+        const qsizetype left = chunk.size() - FOutHead;
+        const int n = platform().send(FSocket, chunk.constData() + FOutHead, int(qMin<qsizetype>(left, 1 << 30)));
+        if (n == SOCKET_ERROR) {
+            const int code = platform().lastError();
+            if (code != wsa::EWOULDBLOCK_)
+                SendFailed(code);
+            return;
+        }
+        FQueuedBytes -= n;
+        FOutHead += n;
+        if (FOutHead == chunk.size()) {
+            FOutQueue.pop_front();
+            FOutHead = 0;
+        }
+    }
+}
+
+void TCustomWinSocket::SendFailed(int code)
+{
+    Error(eeSend, code);
+    CloseConnection(FSocket);
+    if (code != 0)
+        raise(socketmsg::windowsSocketError(code, "send"));
 }
 
 int TCustomWinSocket::SendString(const QByteArray &text)

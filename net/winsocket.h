@@ -22,6 +22,7 @@
 #include <QByteArray>
 #include <QObject>
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -49,7 +50,13 @@ public:
     virtual void NotifyRead(net::SocketHandle socket);
     virtual void NotifyWrite(net::SocketHandle socket);
 
-    // Data transfer. Each send is one platform send; each receive reads at most what is waiting.
+    // Data transfer. Each receive reads at most what is waiting. A send hands the bytes to the
+    // platform at once when nothing is waiting before them; what the platform does not take is
+    // kept, in order, in the outgoing queue and handed over at the next FD_WRITE, before any later
+    // send's bytes. The result is what the platform took of this text now (-1 when it took
+    // nothing because there was no room, or because earlier bytes are still waiting).
+    // A send that would make the queue hold more than kMaxQueued bytes is refused whole with
+    // ESocketError; closing the connection drops the queue.
     int SendBytes(const char *buffer, int count);
     int SendString(const QByteArray &text);
     int ReceiveBytes(char *buffer, int count);
@@ -64,6 +71,9 @@ public:
     const net::SockAddrIn &AddressRecord() const { return FAddr; }
     unsigned NotifyMask() const { return FAsyncStyles; }
     void SetNotifyMask(unsigned mask);
+    // Bytes accepted by a send and not yet handed to the platform.
+    qint64 QueuedBytes() const { return FQueuedBytes; }
+    static constexpr qint64 kMaxQueued = 64 * 1024 * 1024;
 
     TSocketEventEvent OnSocketEvent;
     TSocketErrorEventCallback OnErrorEvent;
@@ -86,6 +96,12 @@ protected:
     QObject *NotifyWindow();
     // Releases an earlier attempt that is still resolving, connecting or failed, raising nothing.
     void ReleasePendingAttempt() noexcept;
+    // Hands queued bytes to the platform until it has no room or the queue is empty.
+    void FlushQueue();
+    void Enqueue(const char *buffer, qint64 count);
+    void DropQueue() noexcept;
+    // A send failure other than "would block": reported, the connection closed, then raised.
+    void SendFailed(int code);
 
     net::SocketHandle FSocket;
     bool FConnected;
@@ -100,6 +116,9 @@ protected:
     quint16 FPort = 0;
     bool FClient = false;
     int FQueueSize = 0;
+    std::deque<QByteArray> FOutQueue; // chunks in order; the first one is sent from FOutHead
+    qsizetype FOutHead = 0;
+    qint64 FQueuedBytes = 0;
 };
 
 class TClientWinSocket : public TCustomWinSocket {

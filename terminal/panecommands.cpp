@@ -6,6 +6,8 @@
 #include "ui/helpwindow.h"
 #include "ui/pane.h"
 
+#include <QAbstractItemView>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QApplication>
 #include <QScreen>
@@ -68,14 +70,21 @@ void TfMain::savePane(TPane *pane)
     SD1->setDefaultSuffix(QStringLiteral("txt"));
     SD1->setAcceptMode(QFileDialog::AcceptSave);
     SD1->setFileMode(QFileDialog::AnyFile);
-    SD1->setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog);
+    SD1->setOptions(QFileDialog::DontConfirmOverwrite | QFileDialog::DontUseNativeDialog |
+                    QFileDialog::HideNameFilterDetails); // the one filter reads "Text file"
     SD1->setSizeGripEnabled(true);
     if (!m_saveFileName.isEmpty())
         SD1->selectFile(m_saveFileName);
     else
         SD1->selectFile(QString());
     place(SD1, this);
-    if (SD1->exec() != QDialog::Accepted || SD1->selectedFiles().isEmpty())
+    const int answer = SD1->exec();
+    // The name field's completion list is a window of its own: a dialog confirmed with Enter
+    // while it was open would leave it standing over the main window, taking the next click.
+    for (QCompleter *completer : SD1->findChildren<QCompleter *>())
+        if (completer->popup())
+            completer->popup()->hide();
+    if (answer != QDialog::Accepted || SD1->selectedFiles().isEmpty())
         return;
     m_saveFileName = SD1->selectedFiles().first();
 

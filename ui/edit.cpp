@@ -4,9 +4,53 @@
 #include "ui/hint.h"
 
 #include <QKeyEvent>
+#include <QTimer>
+#include <QValidator>
 
-TEdit::TEdit(QWidget *parent) : QLineEdit(parent)
+#include <algorithm>
+#include <limits>
+
+// Cuts what an edit inserts at its first line break. It sees the whole new text and the cursor
+// after the insertion; the text after the cursor stood after the insertion point before, and
+// the common start of the old and the new text stood before it, so what lies between is what
+// was inserted.
+class OneLineValidator : public QValidator {
+public:
+    explicit OneLineValidator(TEdit *edit) : QValidator(edit), m_edit(edit) {}
+
+    State validate(QString &input, int &pos) const override
+    {
+        const auto isBreak = [](QChar c) { return c == u'\r' || c == u'\n'; };
+        if (std::none_of(input.cbegin(), input.cend(), isBreak))
+            return Acceptable;
+        const QString &old = m_edit->m_lastText;
+        const qsizetype end = qBound(qsizetype(0), qsizetype(pos), input.size());
+        const qsizetype after = input.size() - end;
+        const qsizetype prefixMax = qMax<qsizetype>(0, qMin(end, old.size() - after));
+        qsizetype start = 0;
+        while (start < prefixMax && old.at(start) == input.at(start))
+            ++start;
+        const auto inserted = QStringView(input).mid(start, end - start);
+        const auto brk = std::find_if(inserted.begin(), inserted.end(), isBreak);
+        if (brk == inserted.end())
+            return Acceptable; // the break was there before: not ours to cut
+        const qsizetype kept = start + (brk - inserted.begin());
+        input = input.left(kept) + input.mid(end);
+        pos = int(kept);
+        return Acceptable;
+    }
+
+private:
+    TEdit *m_edit;
+};
+
+TEdit::TEdit(QWidget *parent) : QLineEdit(parent), m_releaseTimer(new QTimer(this))
 {
+    setMaxLength(std::numeric_limits<int>::max()); // a one-line edit has no length limit
+    setValidator(new OneLineValidator(this));
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &t) { m_lastText = t; });
+    m_releaseTimer->setSingleShot(true);
+    connect(m_releaseTimer, &QTimer::timeout, this, [this] { settleTimeout(); });
 }
 
 QByteArray TEdit::Text() const
@@ -52,6 +96,15 @@ bool TEdit::event(QEvent *e)
 
 void TEdit::keyPressEvent(QKeyEvent *e)
 {
+    if (m_pendingRelease) {
+        if (m_pendingRelease->qtKey == e->key() && m_pendingRelease->timestamp == e->timestamp()) {
+            // The release before this press was auto-repeat: the key is still held.
+            m_pendingRelease.reset();
+            m_releaseTimer->stop();
+        } else {
+            FlushKeyRelease();
+        }
+    }
     if (OnKeyPress) {
         char key = 0;
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter)
@@ -72,6 +125,34 @@ void TEdit::keyReleaseEvent(QKeyEvent *e)
     QLineEdit::keyReleaseEvent(e);
     if (e->isAutoRepeat() || !OnKeyUp)
         return;
-    int key = virtualKey(e->key());
-    OnKeyUp(key, e->modifiers());
+    FlushKeyRelease(); // an earlier release is reported first
+    m_pendingRelease = PendingRelease{e->key(), e->timestamp(), e->modifiers()};
+    m_releaseAge.start();
+    m_settleExtended = false;
+    m_releaseTimer->start(kReleaseSettleMs);
+}
+
+void TEdit::settleTimeout()
+{
+    // A timer that fires late means the program was busy, and the press that would show the
+    // release to be auto-repeat may be waiting among the input events: let them go first once.
+    if (!m_settleExtended && m_releaseAge.elapsed() > 2 * kReleaseSettleMs) {
+        m_settleExtended = true;
+        m_releaseTimer->start(0);
+        return;
+    }
+    FlushKeyRelease();
+}
+
+void TEdit::FlushKeyRelease()
+{
+    m_releaseTimer->stop();
+    if (!m_pendingRelease)
+        return;
+    const PendingRelease r = *m_pendingRelease;
+    m_pendingRelease.reset();
+    if (!OnKeyUp)
+        return;
+    int key = virtualKey(r.qtKey);
+    OnKeyUp(key, r.modifiers);
 }

@@ -3,6 +3,7 @@
 #include "ui/fonts.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -63,4 +64,13 @@ void TfHelp::showEvent(QShowEvent *e)
     }
     cxMemo1->setFocus();
     QDialog::showEvent(e);
+}
+
+void TfHelp::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }

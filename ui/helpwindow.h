@@ -21,6 +21,9 @@ public:
 
 protected:
     void showEvent(QShowEvent *) override;
+    // It has no buttons: only the title bar's close button or the platform's close command
+    // close it, so Esc (which a dialog takes for Cancel) does nothing.
+    void keyPressEvent(QKeyEvent *) override;
 
 private:
     bool m_shownBefore = false;

@@ -7,6 +7,8 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "tests/support/spin.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
@@ -18,21 +20,6 @@
 
 #include <memory>
 #include <vector>
-
-// Handles events until pred holds (true) or the time is up (false). Unlike QTest::qWaitFor it
-// does not sleep between checks, so loops of many short waits stay fast.
-inline bool spinUntil(const std::function<bool()> &pred, int timeoutMs = 5000)
-{
-    QDeadlineTimer deadline(timeoutMs);
-    QTimer tick; // wakes the wait below when nothing else happens
-    tick.start(20);
-    while (!pred()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 class LoopbackServer : public QObject {
 public:

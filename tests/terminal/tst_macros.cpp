@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QHelpEvent>
+#include <QClipboard>
 #include <QPushButton>
 #include <QTest>
 #include <QToolTip>
@@ -82,6 +83,16 @@ private slots:
         QCOMPARE(f.window->M[2]->Hint, QByteArray());
         QVERIFY(f.settingsFile().contains("MAKRO3=\r\n"));
 
+        // A pasted line break ends what is pasted: the button and the file agree.
+        editMacro(f.window->M[6], answer, [](QWidget *box) {
+            auto *form = static_cast<TInputForm *>(box);
+            QGuiApplication::clipboard()->setText(QStringLiteral("ab\r\ncd"));
+            form->Edit()->paste();
+            form->OkButton()->click();
+        });
+        QCOMPARE(f.window->M[6]->Hint, QByteArray("ab"));
+        QVERIFY(f.settingsFile().contains("MAKRO7=ab\r\n"));
+
         // M10 goes under MAKRO10 only; MAKRO1 is untouched.
         editMacro(f.window->M[9], answer, [](QWidget *box) { typeAndConfirm(box, QStringLiteral("on #$41 ş")); });
         QCOMPARE(f.window->M[9]->Hint, QByteArray("on #$41 \xFE"));
@@ -106,7 +117,7 @@ private slots:
 
         // The middle button does nothing; no input box opens.
         QTest::mouseClick(f.window->M[4], Qt::MiddleButton);
-        QCOMPARE(answer.seen(), 5);
+        QCOMPARE(answer.seen(), 6);
     }
 
     void leftClickSends()

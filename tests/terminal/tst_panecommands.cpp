@@ -1,8 +1,12 @@
 #include "terminal/panefile.h"
 #include "tests/support/mainwindow.h"
 #include "tests/support/modal.h"
+#include "tests/support/spin.h"
 #include "ui/helpwindow.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +36,9 @@ class TestPaneCommands : public QObject {
             QCOMPARE(d->nameFilters(), QStringList{"Text file (*.txt)"});
             QCOMPARE(d->defaultSuffix(), QStringLiteral("txt"));
             QVERIFY(d->testOption(QFileDialog::DontConfirmOverwrite));
+            auto *filter = d->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(filter);
+            QCOMPARE(filter->currentText(), QStringLiteral("Text file")); // its pattern not shown
             offered = d->selectedFiles().value(0);
             if (name.isEmpty()) {
                 d->reject();
@@ -113,6 +120,38 @@ private slots:
         QCOMPARE(w.SaveFileName(), missing);
     }
 
+    // Typing the name of an existing file opens the name box's completion list; confirming with
+    // Enter while it is open must not leave it standing over the main window.
+    void enterOnACompletedNameLeavesNoList()
+    {
+        MainWindowFixture f;
+        f.open();
+        TfMain &w = *f.window;
+        w.show();
+        const QString existing = f.dir.filePath(QStringLiteral("kayit.txt"));
+        QFile(existing).open(QIODevice::WriteOnly);
+        ModalAnswerer answer;
+        QAbstractItemView *list = nullptr;
+        answer.then([&](QWidget *box) {
+            auto *edit = box->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            QVERIFY(edit);
+            static_cast<QFileDialog *>(box)->setDirectory(f.dir.path());
+            edit->setText(QStringLiteral("kayit.txt"));
+            QVERIFY(edit->completer());
+            list = edit->completer()->popup();
+            edit->completer()->setCompletionPrefix(QStringLiteral("kay"));
+            edit->completer()->complete(); // the list as typing opens it
+            QVERIFY(list->isVisible());
+            QTest::keyClick(edit, Qt::Key_Return); // confirms the dialog
+        });
+        w.Memo1->SetText("kayit");
+        w.Kaydet1->trigger();
+        QCOMPARE(answer.seen(), 1);
+        QCOMPARE(fileBytes(existing), QByteArray("kayit"));
+        QVERIFY(list);
+        QVERIFY(!list->isVisible());
+    }
+
     void aShortWrite()
     {
         // The write itself, as a full disk makes it fail.
@@ -153,13 +192,22 @@ private slots:
         });
         f.window->RzBitBtn1->click();
         QVERIFY(!help.isVisible());
+        // It has no buttons: Esc does not close it, the close command does.
+        answer.then([&](QWidget *) {
+            QTest::keyClick(help.cxMemo1, Qt::Key_Escape);
+            QTest::keyClick(&help, Qt::Key_Escape);
+            QVERIFY(help.isVisible());
+            help.close();
+        });
+        f.window->RzBitBtn1->click();
+        QCOMPARE(answer.seen(), 2);
         QPoint secondAt;
         answer.then([&](QWidget *) {
             secondAt = help.pos();
             help.close();
         });
         f.window->RzBitBtn1->click();
-        QCOMPARE(answer.seen(), 2);
+        QCOMPARE(answer.seen(), 3);
         QCOMPARE(secondAt, firstAt);
         QVERIFY(help.cxMemo1->toPlainText().endsWith(QStringLiteral("note")));
     }

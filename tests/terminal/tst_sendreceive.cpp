@@ -7,6 +7,7 @@
 #include "tests/support/modal.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QTest>
 
@@ -213,13 +214,122 @@ private slots:
         ModalAnswerer answer;
         w().Edit1->setFocus();
         QTest::keyClicks(w().Edit1, "abc");
-        QCOMPARE(answer.seen(), 3);
+        QVERIFY(spinUntil([&] { return answer.seen() == 3; })); // the last release settles first
         QCOMPARE(answer.texts.first(), QStringLiteral("Öncelikle Port Bağlantısını Yapmalısınız."));
         QCOMPARE(w().Edit1->Text(), QByteArray("abc"));
         w().btngonder->click(); // and the button: nothing is sent or echoed
         QCOMPARE(answer.seen(), 4);
         QCOMPARE(w().Memo1->Text(), paneBefore);
         QCOMPARE(server->received(), QByteArray());
+    }
+
+    // Key sequences as X11 delivers them. A held key comes as release/press pairs with equal
+    // timestamps, and under load their auto-repeat flag is missing.
+    void heldEnterSendsOnce_data()
+    {
+        QTest::addColumn<int>("pairs");
+        QTest::addColumn<bool>("flagged");
+        QTest::newRow("tapped") << 0 << false;
+        QTest::newRow("held, pairs flagged as auto-repeat") << 20 << true;
+        QTest::newRow("held, the flag lost under load") << 20 << false;
+    }
+    void heldEnterSendsOnce()
+    {
+        QFETCH(int, pairs);
+        QFETCH(bool, flagged);
+        w().ch1->setChecked(false);
+        w().Edit1->setFocus();
+        w().Edit1->SetText("h");
+        const auto key = [&](QEvent::Type type, quint64 time, bool repeat) {
+            QKeyEvent e(type, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"), repeat);
+            e.setTimestamp(time);
+            QApplication::sendEvent(w().Edit1, &e);
+        };
+        quint64 time = 1000;
+        key(QEvent::KeyPress, time, false);
+        for (int i = 0; i < pairs; ++i) {
+            time += 33;
+            key(QEvent::KeyRelease, time, flagged);
+            key(QEvent::KeyPress, time, flagged);
+        }
+        key(QEvent::KeyRelease, time + 40, false);
+        QVERIFY(server->waitForReceived(1));
+        // Then a tap of another key and one more Enter: each is a release of its own.
+        QTest::keyClick(w().Edit1, Qt::Key_End);
+        key(QEvent::KeyPress, time + 500, false);
+        key(QEvent::KeyRelease, time + 560, false);
+        QVERIFY(server->waitForReceived(2));
+        QVERIFY(spinUntil([&] { return w().Memo1->Text().size() >= 2; }));
+        QCOMPARE(server->received(), QByteArray("hh"));
+        QCOMPARE(w().Memo1->Text(), QByteArray("hh"));
+    }
+
+    // The send box holds and sends a megabyte whole; a pasted line break ends what is pasted.
+    void aMegabytePasteIsSentWhole()
+    {
+        QByteArray text(1 << 20, 'm');
+        text[0] = 'A';
+        text[text.size() - 1] = 'Z';
+        QGuiApplication::clipboard()->setText(cp1254::toUnicode(text));
+        w().Edit1->clear();
+        w().Edit1->paste();
+        QCOMPARE(w().Edit1->Text().size(), text.size());
+        w().ch1->setChecked(true);
+        w().btngonder->click();
+        QVERIFY(server->waitForReceived(text.size() + 2));
+        QVERIFY(server->received() == text + "\r\n");
+    }
+
+    void aSendAfterAResetByThePeer()
+    {
+        server->resetClient();
+        const QString resetLine = QStringLiteral("Hata Oluştu. Hata Kodu:10054");
+        QVERIFY(spinUntil([&] { return f->statusLines().contains(resetLine); }));
+        QVERIFY(f->connected());
+        w().Memo1->Clear();
+        w().gonder("x");
+        // The error line, then the disconnected line; the text is echoed as always.
+        QCOMPARE(f->statusLines(), (QStringList{resetLine, QStringLiteral("127.0.0.1 Bağlantı Kesildi."), "x"}));
+        QVERIFY(f->notConnected());
+        QVERIFY(f->exceptions.isEmpty());
+    }
+
+    // A peer that stops reading: every send is echoed at once and reaches the peer whole, in
+    // order, when it reads again.
+    void aSlowReaderGetsEveryByte()
+    {
+        server->setReading(false);
+        QByteArray expected;
+        for (int i = 0; i < 200; ++i) {
+            const QByteArray text = QByteArray(32000, char('a' + i % 26)) + "\r\n";
+            w().gonder(text);
+            expected += text;
+        }
+        QCOMPARE(w().Memo1->Text().size(), expected.size());
+        QVERIFY(w().CS1.Socket()->QueuedBytes() > 0);
+        server->setReading(true);
+        QVERIFY(server->waitForReceived(expected.size()));
+        QCOMPARE(server->received().size(), expected.size());
+        QVERIFY(server->received() == expected);
+        QVERIFY(f->exceptions.isEmpty());
+    }
+
+    // A send that would pass the outgoing queue's bound is refused whole and not echoed.
+    void aSendPastTheQueueBoundIsRefused()
+    {
+        server->setReading(false);
+        const QByteArray big(16 << 20, 'b');
+        while (w().CS1.Socket()->QueuedBytes() + big.size() <= TCustomWinSocket::kMaxQueued)
+            w().gonder(big);
+        w().Memo1->Clear();
+        f->exceptions.clear();
+        w().Edit1->SetText(big);
+        w().ch1->setChecked(false);
+        w().btngonder->click(); // through the guard, as a user's click
+        QCOMPARE(f->exceptions.size(), 1);
+        QVERIFY(f->exceptions.first().startsWith(QStringLiteral("Can't send %1 bytes").arg(big.size())));
+        QCOMPARE(w().Memo1->Text(), QByteArray());
+        QVERIFY(f->connected());
     }
 
     void receivedDisplay_data()
