@@ -2,7 +2,9 @@
 
 #include "core/codepage.h"
 
+#include <QFontMetrics>
 #include <QHelpEvent>
+#include <QScreen>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QWidget>
@@ -23,9 +25,23 @@ void showFor(QWidget *w, QHelpEvent *e, const QByteArray &hintText)
         e->ignore();
         return;
     }
-    // As plain text: '&' and '<' show as themselves; long texts wrap at word breaks.
-    const QString text = Qt::convertFromPlainText(cp1254::toUnicode(part), Qt::WhiteSpaceNormal);
-    QToolTip::showText(e->globalPos(), text, w, w->rect(), kShowMs);
+    const QScreen *screen = w->screen();
+    const int screenWidth = screen ? screen->geometry().width() : INT_MAX;
+    const int textWidth = QFontMetrics(QToolTip::font()).horizontalAdvance(cp1254::toUnicode(part));
+    QToolTip::showText(e->globalPos(), tipText(part, textWidth, screenWidth), w, w->rect(), kShowMs);
+}
+
+QString tipText(const QByteArray &part, int textWidth, int screenWidth)
+{
+    const QString plain = cp1254::toUnicode(part);
+    // Plain text is shown on one line and wrapped only when wider than the screen. A text that
+    // looks like markup would be taken for it, so that one goes as escaped markup, kept on one
+    // line in the same way.
+    if (!Qt::mightBeRichText(plain))
+        return plain;
+    const QString escaped = plain.toHtmlEscaped();
+    return textWidth > screenWidth ? QStringLiteral("<p>%1</p>").arg(escaped)
+                                   : QStringLiteral("<p style='white-space:pre'>%1</p>").arg(escaped);
 }
 
 bool handled(QWidget *w, QEvent *e, bool showHint, const QByteArray &hintText)

@@ -39,11 +39,8 @@ TMessageForm::TMessageForm(const QString &caption, const QString &message, QWidg
     m_label->setObjectName(QStringLiteral("Message"));
     m_label->setTextFormat(Qt::PlainText);
     m_label->setWordWrap(true);
-    // The label reaches a few pixels above its place so that marks over capitals (the dots of
-    // Ö, İ) are not cut off; the text itself stands where the layout puts it.
-    constexpr int headroom = 3;
-    m_label->setGeometry(l.label.adjusted(0, -headroom, 0, 0));
-    m_label->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
+    m_label->setGeometry(l.label);
+    m_label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     m_button = new QPushButton(QStringLiteral("OK"), this);
     m_button->setObjectName(QStringLiteral("OK"));

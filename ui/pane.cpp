@@ -5,10 +5,12 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QGlyphRun>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
+#include <QTextLayout>
 #include <QTimer>
 
 #include <algorithm>
@@ -57,6 +59,28 @@ void TPane::measureFont()
     for (int lo = 0; lo < 256; ++lo)
         for (int hi = 0; hi < 256; ++hi)
             m_pairAdvance[size_t(lo | hi << 8)] = std::int16_t(m_advance[size_t(lo)] + m_advance[size_t(hi)]);
+    // The glyph of each byte, found the way text layout finds it, fallback fonts included.
+    m_glyphFonts.clear();
+    for (int b = 0; b < 256; ++b) {
+        m_glyphFont[size_t(b)] = -1;
+        if (b == '\t')
+            continue;
+        QTextLayout layout(QString(displayChar(static_cast<unsigned char>(b))), f);
+        layout.beginLayout();
+        layout.createLine();
+        layout.endLayout();
+        const QList<QGlyphRun> runs = layout.glyphRuns();
+        if (runs.isEmpty() || runs.first().glyphIndexes().isEmpty())
+            continue;
+        const QRawFont raw = runs.first().rawFont();
+        auto it = std::find(m_glyphFonts.begin(), m_glyphFonts.end(), raw);
+        if (it == m_glyphFonts.end())
+            it = m_glyphFonts.insert(m_glyphFonts.end(), raw);
+        m_glyphFont[size_t(b)] = std::int8_t(it - m_glyphFonts.begin());
+        m_glyph[size_t(b)] = runs.first().glyphIndexes().first();
+    }
+    m_runGlyphs.assign(m_glyphFonts.size(), {});
+    m_runPositions.assign(m_glyphFonts.size(), {});
     m_lineHeight = qMax(1, fm.height());
     m_ascent = fm.ascent();
     m_measuredTo = 0;
@@ -183,18 +207,30 @@ qsizetype TPane::byteAtX(qsizetype line, qint64 targetX, qint64 *xOfByte) const
     return i;
 }
 
-QString TPane::displayText(qsizetype from, qsizetype to) const
+void TPane::drawBytes(QPainter &p, qsizetype from, qsizetype to, qreal x, qreal baseline) const
 {
-    QString out;
-    out.reserve(to - from);
     const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
+    for (auto &g : m_runGlyphs)
+        g.clear();
+    for (auto &pos : m_runPositions)
+        pos.clear();
     for (qsizetype i = from; i < to; ++i) {
-        if (s[i] == '\t')
-            out += QLatin1String(kTabText); // as wide as its advance
-        else
-            out += displayChar(s[i]);
+        const unsigned char b = s[i];
+        const int f = m_glyphFont[b];
+        if (f >= 0) {
+            m_runGlyphs[size_t(f)].push_back(m_glyph[b]);
+            m_runPositions[size_t(f)].emplace_back(x, 0);
+        }
+        x += m_advance[b];
     }
-    return out;
+    for (size_t f = 0; f < m_glyphFonts.size(); ++f) {
+        if (m_runGlyphs[f].empty())
+            continue;
+        QGlyphRun run;
+        run.setRawFont(m_glyphFonts[f]);
+        run.setRawData(m_runGlyphs[f].data(), m_runPositions[f].data(), int(m_runGlyphs[f].size()));
+        p.drawGlyphRun(QPointF(0, baseline), run);
+    }
 }
 
 void TPane::updateScrollBars()
@@ -358,7 +394,7 @@ void TPane::paintEvent(QPaintEvent *)
         }
         if (to > from) {
             p.setPen(pal.color(QPalette::Text));
-            p.drawText(QPointF(x0 - hx, y + m_ascent), displayText(from, to));
+            drawBytes(p, from, to, qreal(x0 - hx), qreal(y + m_ascent));
         }
     }
     // The caret, when the pane has the focus.

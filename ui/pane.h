@@ -11,12 +11,14 @@
 #include "ui/panetext.h"
 
 #include <QAbstractScrollArea>
+#include <QRawFont>
 
 #include <array>
 #include <cstdint>
 #include <vector>
 
 class QMenu;
+class QPainter;
 class QTimer;
 
 class TPane : public QAbstractScrollArea {
@@ -74,11 +76,22 @@ private:
     qsizetype offsetAt(const QPoint &viewportPos) const;
     qsizetype byteAtX(qsizetype line, qint64 x, qint64 *xOfByte) const;
     int advance(unsigned char byte) const { return m_advance[byte]; }
-    QString displayText(qsizetype from, qsizetype to) const;
+    // Draws the bytes [from, to) of a line with the first one's left edge at x: each glyph at the
+    // x its byte is measured at, so what is drawn is where the caret, the selection and a click
+    // take it to be.
+    void drawBytes(QPainter &p, qsizetype from, qsizetype to, qreal x, qreal baseline) const;
 
     PaneText m_text;
     std::array<int, 256> m_advance{};
     std::vector<std::int16_t> m_pairAdvance; // advance of two bytes at once, indexed lo | hi << 8
+    // How each byte is drawn: a glyph of one of the fonts (the pane's font, or the fallback the
+    // font machinery picks for a character the font lacks); a tab and bytes with no glyph draw
+    // nothing.
+    std::vector<QRawFont> m_glyphFonts;
+    std::array<quint32, 256> m_glyph{};
+    std::array<std::int8_t, 256> m_glyphFont{}; // index into m_glyphFonts, -1 for nothing
+    mutable std::vector<std::vector<quint32>> m_runGlyphs; // scratch for drawing, per font
+    mutable std::vector<std::vector<QPointF>> m_runPositions;
     int m_lineHeight = 13;
     int m_ascent = 10;
     // x (within its line) of every kChunk-th byte of the text, for long lines.

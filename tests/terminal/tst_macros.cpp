@@ -167,12 +167,48 @@ private slots:
             QApplication::sendEvent(w, &e);
             return e.isAccepted() ? QToolTip::text() : QString(); // ignored: nobody showed one
         };
-        QCOMPARE(tipOf(f.window->M[2]), QStringLiteral("<p>a</p>"));
-        QCOMPARE(tipOf(f.window->M[4]), QStringLiteral("<p>A&amp;B</p>")); // shown as A&B
+        QCOMPARE(tipOf(f.window->M[2]), QStringLiteral("a"));
+        QCOMPARE(tipOf(f.window->M[4]), QStringLiteral("A&B")); // plain text: shown as A&B
         QCOMPARE(tipOf(f.window->M[3]), QString()); // an empty macro shows none
         QCOMPARE(tipOf(f.window->btnbaglan), QString()); // nor do other controls
         QVERIFY(tipOf(f.window->Edit1).contains(QStringLiteral("Gönderilecek veri.")));
+
+        // One line high, however long, while narrower than the screen.
+        const auto tipLabel = [] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->inherits("QTipLabel") && w->isVisible())
+                    return w;
+            return static_cast<QWidget *>(nullptr);
+        };
+        const int lineHeight = QFontMetrics(QToolTip::font()).height();
+        f.window->M[3]->Hint = "word00 word01 word02";
+        tipOf(f.window->M[3]);
+        QVERIFY(tipLabel());
+        QVERIFY2(tipLabel()->height() < 2 * lineHeight, qPrintable(QString::number(tipLabel()->height())));
+        tipOf(f.window->Edit1); // its 80 characters
+        QVERIFY(tipLabel());
+        QVERIFY2(tipLabel()->height() < 2 * lineHeight, qPrintable(QString::number(tipLabel()->height())));
         QToolTip::hideText();
+    }
+
+    // What the tooltip is handed: plain text as it is; text that looks like markup escaped,
+    // on one line unless wider than the screen.
+    void tipTexts_data()
+    {
+        QTest::addColumn<QByteArray>("part");
+        QTest::addColumn<int>("textWidth");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << QByteArray("A&B \xD0") << 50 << QStringLiteral("A&B Ğ");
+        QTest::newRow("plain, wider than the screen") << QByteArray("a b") << 5000 << QStringLiteral("a b");
+        QTest::newRow("markup") << QByteArray("<b>x</b>") << 50 << QStringLiteral("<p style='white-space:pre'>&lt;b&gt;x&lt;/b&gt;</p>");
+        QTest::newRow("markup, wider than the screen") << QByteArray("<b>x</b>") << 5000 << QStringLiteral("<p>&lt;b&gt;x&lt;/b&gt;</p>");
+    }
+    void tipTexts()
+    {
+        QFETCH(QByteArray, part);
+        QFETCH(int, textWidth);
+        QFETCH(QString, shown);
+        QCOMPARE(hint::tipText(part, textWidth, 1280), shown);
     }
 };
 
