@@ -2,13 +2,21 @@
 // loop.
 
 #include "app/application.h"
+#include "app/commandline.h"
 #include "app/exceptionbox.h"
+
 #include <QScreen>
 #include "terminal/fmain.h"
 #include "ui/helpwindow.h"
 
 int main(int argc, char **argv)
 {
+    // Before the application object: --help and --version need no display.
+    QCoreApplication::setApplicationName(QStringLiteral("miraven"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(MIRAVEN_VERSION));
+    if (const int code = answerCommandLine(argc, argv); code >= 0)
+        return code;
+
     TApplication app(argc, argv);
     installExceptionBox();
 

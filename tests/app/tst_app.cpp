@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/exceptionbox.h"
 #include "core/apptitle.h"
 #include "core/guard.h"
@@ -11,12 +12,67 @@
 
 #include <QDir>
 #include <QMessageBox>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 class TestApp : public QObject {
     Q_OBJECT
 private slots:
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("says");
+        const QString p = QStringLiteral("/usr/bin/miraven");
+        QTest::newRow("nothing") << QStringList{p} << int(CommandLine::Run) << "";
+        QTest::newRow("Qt's own options") << QStringList{p, "-platform", "offscreen", "--style", "Fusion", "-reverse"}
+                                          << int(CommandLine::Run) << "";
+        QTest::newRow("--help") << QStringList{p, "--help"} << int(CommandLine::Help) << "Usage: miraven [options]";
+        QTest::newRow("-h") << QStringList{p, "-h"} << int(CommandLine::Help) << "--version";
+        QTest::newRow("--version") << QStringList{p, "--version"} << int(CommandLine::Version) << "miraven 2.";
+        QTest::newRow("an argument") << QStringList{p, "host"} << int(CommandLine::Error)
+                                     << "miraven: unexpected argument 'host' (try --help)";
+        QTest::newRow("an unknown option") << QStringList{p, "--port=1"} << int(CommandLine::Error)
+                                           << "miraven: Unknown option 'port'. (try --help)";
+        QTest::newRow("a Qt option without its value") << QStringList{p, "-style"} << int(CommandLine::Error)
+                                                       << "miraven: Missing value after '-style'. (try --help)";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, action);
+        QFETCH(QString, says);
+        QCoreApplication::setApplicationName(QStringLiteral("miraven"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+        const CommandLine c = parseCommandLine(args);
+        QCOMPARE(int(c.action), action);
+        QVERIFY2(c.text.startsWith(says) || c.text.contains(says), qPrintable(c.text));
+        if (action == CommandLine::Error)
+            QVERIFY(!c.text.contains(u'\n')); // one line
+    }
+
+    // The real program: answers without a window and without writing its settings file.
+    void helpAndVersionTouchNothing()
+    {
+        QTemporaryDir dir;
+        const QString program = dir.filePath(QStringLiteral("miraven"));
+        QVERIFY(QFile::copy(QStringLiteral(MIRAVEN_PROGRAM), program));
+        for (const auto &[arg, code] : {std::pair{"--version", 0}, std::pair{"--help", 0}, std::pair{"stray", 2}}) {
+            QProcess run;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(QStringLiteral("DISPLAY"));
+            env.remove(QStringLiteral("QT_QPA_PLATFORM")); // no display to be had
+            run.setProcessEnvironment(env);
+            run.start(program, {QString::fromLatin1(arg)});
+            QVERIFY(run.waitForFinished(10000));
+            QCOMPARE(run.exitCode(), code);
+            QCOMPARE(run.readAllStandardOutput().isEmpty(), code != 0);
+            QCOMPARE(run.readAllStandardError().count('\n'), code != 0 ? 1 : 0);
+        }
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("miraven.Ini"))));
+    }
+
     void title_data()
     {
         QTest::addColumn<QString>("program");
