@@ -1,8 +1,9 @@
 #include "terminal/inifile.h"
 
+#include "terminal/filereplace.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <vector>
 
@@ -239,7 +240,7 @@ QByteArray readString(const QString &path, const QByteArray &section, const QByt
 }
 
 void writeString(const QString &path, const QByteArray &section, const QByteArray &key,
-                 const QByteArray &value)
+                 const QByteArray &value, const QByteArray &initial)
 {
     const auto fail = [&] {
         throw EIniFileException(QStringLiteral("Unable to write to %1").arg(path).toStdString());
@@ -248,7 +249,7 @@ void writeString(const QString &path, const QByteArray &section, const QByteArra
     if (info.isDir() || writesFail())
         fail();
 
-    QByteArray content;
+    QByteArray content = initial;
     if (info.exists()) {
         QFile in(path);
         if (!in.open(QIODevice::ReadOnly))
@@ -257,16 +258,7 @@ void writeString(const QString &path, const QByteArray &section, const QByteArra
         if (in.error() != QFileDevice::NoError)
             fail();
     }
-
-    // Written beside the file and renamed over it, so a failed write leaves the old file whole;
-    // commit() flushes to disk first.
-    QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly))
-        fail();
-    const QByteArray updated = withValue(content, section, key, value);
-    if (out.write(updated) != updated.size())
-        fail();
-    if (!out.commit())
+    if (!filereplace::replace(path, content, info.exists(), withValue(content, section, key, value)))
         fail();
 }
 

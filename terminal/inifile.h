@@ -35,9 +35,11 @@ QByteArray readString(const QString &path, const QByteArray &section, const QByt
 
 // Stores value under section/key and flushes the file to disk before returning. A value is one
 // line: it is cut at its first CR, LF or byte 0 so that it cannot break the lines around it.
-// Throws EIniFileException "Unable to write to <path>" when the file cannot be written.
+// A missing file is created from initial (empty: from nothing). The write succeeds whenever the
+// file itself can be written, and a failed one leaves it byte for byte as it was (see
+// filereplace.h). Throws EIniFileException "Unable to write to <path>" when it cannot be written.
 void writeString(const QString &path, const QByteArray &section, const QByteArray &key,
-                 const QByteArray &value);
+                 const QByteArray &value, const QByteArray &initial = {});
 
 // Tests: while set, every write fails as a write to a place that cannot be written does
 // (running as root, a test cannot otherwise make an existing file unwritable).

@@ -3,6 +3,9 @@
 #include "terminal/inifile.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 namespace settings {
 namespace {
@@ -35,24 +38,87 @@ QString settingsFilePathFor(const QString &programFile)
     return stem + QStringLiteral(".Ini");
 }
 
+namespace {
+bool &perUserFlag()
+{
+#ifdef MIRAVEN_PER_USER_SETTINGS
+    static bool on = true;
+#else
+    static bool on = false;
+#endif
+    return on;
+}
+} // namespace
+
+bool perUser()
+{
+    return perUserFlag();
+}
+
+void setPerUser(bool on)
+{
+    perUserFlag() = on;
+}
+
+QString perUserSettingsFilePath()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || QDir::isRelativePath(config)) // a relative one is to be ignored
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return config + QStringLiteral("/miraven/miraven.Ini");
+}
+
 QString settingsFilePath()
 {
-    return settingsFilePathFor(programFilePath());
+    return perUser() ? perUserSettingsFilePath() : settingsFilePathFor(programFilePath());
 }
 
 } // namespace settings
 
-QByteArray ayarOku(const QByteArray &section, const QByteArray &key, const QByteArray &def)
+namespace {
+
+// The file a read looks at: the per-user file, or while there is none, the defaults beside the
+// packaged program.
+QString readPath()
 {
     const QString path = settings::settingsFilePath();
-    const QByteArray value = ini::readString(path, section, key);
+    if (settings::perUser() && !QFileInfo::exists(path)) {
+        const QString defaults = settings::settingsFilePathFor(settings::programFilePath());
+        if (QFileInfo(defaults).isFile())
+            return defaults;
+    }
+    return path;
+}
+
+void store(const QByteArray &section, const QByteArray &key, const QByteArray &value)
+{
+    const QString path = settings::settingsFilePath();
+    QByteArray initial;
+    if (settings::perUser() && !QFileInfo::exists(path)) {
+        const QFileInfo folder(QFileInfo(path).absolutePath()); // .../miraven
+        if (!folder.exists()) {
+            QDir().mkpath(folder.absolutePath()); // the configuration folder itself, as usual
+            QDir().mkdir(folder.absoluteFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+        QFile defaults(settings::settingsFilePathFor(settings::programFilePath()));
+        if (QFileInfo(defaults).isFile() && defaults.open(QIODevice::ReadOnly))
+            initial = defaults.readAll();
+    }
+    ini::writeString(path, section, key, value, initial); // a folder that could not be made fails here
+}
+
+} // namespace
+
+QByteArray ayarOku(const QByteArray &section, const QByteArray &key, const QByteArray &def)
+{
+    const QByteArray value = ini::readString(readPath(), section, key);
     if (!value.isEmpty())
         return value;
-    ini::writeString(path, section, key, def);
+    store(section, key, def);
     return def;
 }
 
 void ayarYaz(const QByteArray &section, const QByteArray &key, const QByteArray &value)
 {
-    ini::writeString(settings::settingsFilePath(), section, key, value);
+    store(section, key, value);
 }

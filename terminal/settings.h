@@ -1,6 +1,14 @@
 #pragma once
-// The settings file beside the program file: the host and port of the last connection attempt
-// and the ten macro texts. Nothing is held in memory; every call opens the file anew.
+// The settings file: the host and port of the last connection attempt and the ten macro texts.
+// Nothing is held in memory; every call opens the file anew.
+//
+// Where it lives: beside the program file, named after it with ".Ini", for a program run from
+// its own folder (a build, a copied program). A packaged program, which is installed where its
+// users may not write, keeps it per user: $XDG_CONFIG_HOME/miraven/miraven.Ini, or
+// ~/.config/miraven/miraven.Ini when that variable is unset or not an absolute path; the folder
+// is made (mode 0700) at the first write. Until the per-user file exists, a settings file
+// beside the packaged program (an administrator's defaults) is read in its place, and the first
+// write starts the per-user file as a copy of it.
 
 #include <QByteArray>
 #include <QString>
@@ -11,9 +19,16 @@ namespace settings {
 QString programFilePath();
 void setProgramFilePath(const QString &path); // an empty path restores the real one
 
-// The program file's path with the extension of its file name replaced by ".Ini".
+// The settings file in use: per user for a packaged program, otherwise beside the program.
 QString settingsFilePath();
+// The program file's path with the extension of its file name replaced by ".Ini".
 QString settingsFilePathFor(const QString &programFile);
+// Where a packaged program keeps its settings, from the environment as it is now.
+QString perUserSettingsFilePath();
+
+// Whether settings are kept per user: on in a packaged build. Tests switch it.
+bool perUser();
+void setPerUser(bool on);
 
 } // namespace settings
 
