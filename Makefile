@@ -1,10 +1,11 @@
 # Two commands: `make run` and `make test`. Both install what is missing first.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+PKG_BUILD  ?= build-package
 WERROR     ?= OFF
 JOBS       ?= 2
 
-.PHONY: deps configure build run test test-fast test-asan bench clean
+.PHONY: deps configure build run test test-fast test-asan package test-package bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -32,11 +33,26 @@ test-asan: deps
 	QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 		ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
-test: test-fast test-asan
+# The Debian package: the program built for installing (settings per user), with its man page,
+# desktop entry, icons and AppStream metadata.
+package: deps
+	@cmake -S . -B $(PKG_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+		-DMIRAVEN_PER_USER_SETTINGS=ON -DMIRAVEN_BUILD_TESTS=OFF -DMIRAVEN_WERROR=$(WERROR) \
+		-DCMAKE_CXX_FLAGS="-D_FORTIFY_SOURCE=2 -fstack-protector-strong" \
+		-DCMAKE_EXE_LINKER_FLAGS="-Wl,-z,relro,-z,now" >/dev/null
+	@cmake --build $(PKG_BUILD) -j $(JOBS)
+	@cd $(PKG_BUILD) && cpack -G DEB >/dev/null
+	@ls $(PKG_BUILD)/miraven_*.deb
+
+# What is in the package, and the three validators over it; any error fails.
+test-package: package
+	@bash scripts/check-package.sh $(PKG_BUILD)
+
+test: test-fast test-asan test-package
 
 bench: build
 	@for kind in lines binary nobreaks; do QT_QPA_PLATFORM=offscreen $(BUILD)/bench/flood_bench $$kind 256; done
 	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/echo_bench
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(PKG_BUILD)

@@ -9,6 +9,9 @@ packages=(
     fonts-wine           # a Tahoma-compatible font
     fonts-dejavu-core    # fallback sans font
     xvfb xauth           # virtual display for screenshots and `make run` without a desktop
+    util-linux           # setpriv: tests that drop root to an ordinary user
+    dpkg-dev file fakeroot                    # the Debian package (dpkg-shlibdeps)
+    desktop-file-utils appstream lintian      # and its validators
 )
 
 missing=()
