@@ -97,6 +97,11 @@ int main(int argc, char **argv)
         startNs = clock.nsecsElapsed();
         tick.start();
     };
+    qint64 arrivals = 0;
+    window.CS1.OnRead = [&](TCustomSocket *s, TCustomWinSocket *w) {
+        ++arrivals;
+        window.CS1Read(s, w);
+    };
     window.CS1.OnDisconnect = [&](TCustomSocket *s, TCustomWinSocket *w) {
         window.CS1Disconnect(s, w);
         endNs = clock.nsecsElapsed();
@@ -116,9 +121,12 @@ int main(int argc, char **argv)
                 kindName(kind), static_cast<long long>(mib), mibps, raw, 100.0 * mibps / raw,
                 percentile(lateness, 0.5), percentile(lateness, 0.99), percentile(lateness, 1.0), lateness.size(),
                 double(peakRssKiB()) / 1024.0, done ? "" : "  (did not finish)");
+    std::printf("  %lld arrivals, %.0f KiB each on average\n", (long long)arrivals,
+                arrivals ? double(server.sent()) / double(arrivals) / 1024.0 : 0.0);
     if (!failures.isEmpty())
         std::printf("  exception box would have shown: %s\n", qPrintable(failures.join(" | ")));
     window.CS1.OnConnect = nullptr;
     window.CS1.OnDisconnect = nullptr;
+    window.CS1.OnRead = nullptr;
     return done && failures.isEmpty() ? 0 : 1;
 }

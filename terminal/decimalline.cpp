@@ -28,16 +28,31 @@ constexpr std::array<Entry, 256> makeTable()
 constexpr std::array<Entry, 256> kTable = makeTable();
 } // namespace
 
+qsizetype decimalLength(const QByteArray &bytes)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    qsizetype n = 0;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        n += kTable[s[i]].length;
+    return n;
+}
+
+qsizetype writeDecimalLine(const QByteArray &bytes, char *out)
+{
+    // Four bytes at a time: what an entry writes past its own end the next one overwrites.
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    char *d = out;
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const Entry &e = kTable[s[i]];
+        std::memcpy(d, e.text, 4);
+        d += e.length;
+    }
+    return d - out;
+}
+
 QByteArray decimalLine(const QByteArray &bytes)
 {
     QByteArray out(bytes.size() * 4, Qt::Uninitialized);
-    char *d = out.data();
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const Entry &e = kTable[s[i]];
-        std::memcpy(d, e.text, 4); // always room: at most 4 per byte
-        d += e.length;
-    }
-    out.truncate(d - out.constData());
+    out.truncate(writeDecimalLine(bytes, out.data()));
     return out;
 }

@@ -4,3 +4,8 @@
 #include <QByteArray>
 
 QByteArray decimalLine(const QByteArray &bytes);
+
+// The same written into place: writes at most 4 bytes per byte at out (using them all as
+// scratch) and returns the length of the line, decimalLength() bytes.
+qsizetype decimalLength(const QByteArray &bytes);
+qsizetype writeDecimalLine(const QByteArray &bytes, char *out);

@@ -18,7 +18,9 @@ void TfMain::CS1Read(TCustomSocket *, TCustomWinSocket *Socket)
         Memo2->Clear();
     Memo2->CaretToEnd();
 
-    Memo3->AddLine(decimalLine(d));
+    // Written straight into the pane: a decimal line holds no line break to normalise.
+    Memo3->AddLineInPlace(
+        d.size() * 4, [&d] { return decimalLength(d); }, [&d](char *out) { return writeDecimalLine(d, out); });
     if (Memo3->LineCount() > kLineCap)
         Memo3->Clear();
     Memo3->CaretToEnd();

@@ -14,6 +14,9 @@
 #include <QTimer>
 
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 
 namespace {
@@ -81,6 +84,11 @@ void TPane::measureFont()
     }
     m_runGlyphs.assign(m_glyphFonts.size(), {});
     m_runPositions.assign(m_glyphFonts.size(), {});
+    m_digitAdvance = m_advance['0'];
+    for (int d = '1'; d <= '9'; ++d)
+        if (m_advance[size_t(d)] != m_digitAdvance)
+            m_digitAdvance = -1;
+    m_dashAdvance = m_advance['-'];
     m_lineHeight = qMax(1, fm.height());
     m_ascent = fm.ascent();
     m_measuredTo = 0;
@@ -127,15 +135,20 @@ void TPane::remeasureFrom(qsizetype offset) const
         const qsizetype chunkEnd = std::min(n, (i | (kChunk - 1)) + 1);
         const void *cr = std::memchr(s + i, '\r', size_t(chunkEnd - i));
         const qsizetype stop = cr ? static_cast<const unsigned char *>(cr) - s : chunkEnd;
-        qint64 a = 0, b = 0;
-        qsizetype k = i;
-        for (; k + 3 < stop; k += 4) {
-            a += adv2[s[k] | s[k + 1] << 8];
-            b += adv2[s[k + 2] | s[k + 3] << 8];
+        const qint64 counted = m_digitAdvance >= 0 ? digitRunWidth(s + i, stop - i) : -1;
+        if (counted >= 0) {
+            x += counted;
+        } else {
+            qint64 a = 0, b = 0;
+            qsizetype k = i;
+            for (; k + 3 < stop; k += 4) {
+                a += adv2[s[k] | s[k + 1] << 8];
+                b += adv2[s[k + 2] | s[k + 3] << 8];
+            }
+            for (; k < stop; ++k)
+                a += adv[s[k]];
+            x += a + b;
         }
-        for (; k < stop; ++k)
-            a += adv[s[k]];
-        x += a + b;
         i = stop;
         if (i < chunkEnd) { // at a CR
             if (i + 1 < n && s[i + 1] == '\n') {
@@ -152,6 +165,37 @@ void TPane::remeasureFrom(qsizetype offset) const
     }
     m_lastLineWidth = x;
     m_widest = std::max(m_widest, x);
+}
+
+qint64 TPane::digitRunWidth(const unsigned char *s, qsizetype n) const
+{
+    if (n == 0 || (unsigned(s[0] - '0') > 9 && s[0] != '-'))
+        return -1; // not worth counting: it does not start like a decimal line
+    qsizetype dashes = 0;
+    qsizetype k = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: which are '-', which are digits; any other byte ends it.
+    const __m128i dash = _mm_set1_epi8('-');
+    const __m128i zero = _mm_set1_epi8('0');
+    const __m128i nine = _mm_set1_epi8(9);
+    for (; k + 16 <= n; k += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + k));
+        const __m128i d = _mm_sub_epi8(v, zero);
+        const int digitMask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d));
+        const int dashMask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, dash));
+        if ((digitMask | dashMask) != 0xFFFF)
+            return -1;
+        dashes += qPopulationCount(quint32(dashMask));
+    }
+#endif
+    for (; k < n; ++k) {
+        const unsigned char c = s[k];
+        if (c == '-')
+            ++dashes;
+        else if (unsigned(c - '0') > 9)
+            return -1;
+    }
+    return qint64(n - dashes) * m_digitAdvance + qint64(dashes) * m_dashAdvance;
 }
 
 qint64 TPane::XOfOffset(qsizetype offset) const

@@ -56,16 +56,23 @@ QByteArray PaneText::normalised(const QByteArray &bytes)
     return out;
 }
 
-void PaneText::appendNormalised(const QByteArray &normal)
+char *PaneText::growBy(qsizetype adding)
 {
     const qsizetype base = m_text.size();
     // A pane that outgrows a few megabytes takes its whole capacity at once: the untouched
     // pages cost nothing, and growing by doubling would copy and fault in tens of megabytes
     // in one go, holding up the event loop.
-    const qsizetype needed = base + normal.size();
+    const qsizetype needed = base + adding;
     if (needed > m_text.capacity() && needed > kReserveAllAbove)
         m_text.reserve(m_capacity);
-    m_text.append(normal);
+    m_text.resize(needed);
+    return m_text.data() + base;
+}
+
+void PaneText::appendNormalised(const QByteArray &normal)
+{
+    const qsizetype base = m_text.size();
+    std::memcpy(growBy(normal.size()), normal.constData(), size_t(normal.size()));
     const char *s = m_text.constData();
     const qsizetype end = m_text.size();
     // A CR LF can straddle the old end only if the old text ended in CR, which it never does.

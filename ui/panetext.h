@@ -15,6 +15,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 class EOutOfCapacity : public Exception {
@@ -39,6 +40,29 @@ public:
     // Puts text on a line of its own: text and a line break when the pane is empty or ends in a
     // line break, otherwise a line break and text with none after it.
     void addLine(const QByteArray &text);
+    // addLine of a text that write(out) puts in place and whose length it returns: at most
+    // maxLength bytes, though write may use all of maxLength as scratch. exactLength() gives the
+    // length beforehand; it is asked only when the pane is near its capacity. The text must hold
+    // no CR, LF or byte 0 (it is taken as it is, without normalising).
+    template <typename ExactLength, typename Writer>
+    void addLineInPlace(qsizetype maxLength, ExactLength &&exactLength, Writer &&write)
+    {
+        const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
+        const bool fits = m_text.size() + maxLength + 2 <= m_capacity;
+        if (!makeRoom(fits ? qsizetype(0) : exactLength() + 2))
+            return;
+        const qsizetype base = m_text.size();
+        char *at = growBy(maxLength + 2) + (atLineStart ? 0 : 2);
+        const qsizetype length = write(at);
+        m_text.resize(base + length + 2);
+        if (atLineStart) {
+            std::memcpy(m_text.data() + base + length, "\r\n", 2);
+            m_lineStarts.push_back(std::uint32_t(m_text.size()));
+        } else {
+            std::memcpy(m_text.data() + base, "\r\n", 2);
+            m_lineStarts.push_back(std::uint32_t(base + 2));
+        }
+    }
     void clear();
 
     // Line breaks, plus one for a last line that is not empty.
@@ -61,6 +85,8 @@ public:
 private:
     bool makeRoom(qsizetype adding);
     void appendNormalised(const QByteArray &normal);
+    // Makes the text `adding` bytes longer, their content unset; returns where they start.
+    char *growBy(qsizetype adding);
 
     QByteArray m_text;
     std::vector<std::uint32_t> m_lineStarts{0};

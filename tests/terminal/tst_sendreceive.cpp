@@ -121,6 +121,19 @@ private slots:
         QCOMPARE(decimalLine("Hi"), QByteArray("72-105-"));
         QCOMPARE(decimalLine({}), QByteArray());
         QCOMPARE(decimalLine(bytes({0, 9, 10, 99, 100, 128, 255})), QByteArray("0-9-10-99-100-128-255-"));
+        QByteArray all, expected;
+        for (int v = 0; v < 256; ++v) {
+            all += char(v);
+            expected += QByteArray::number(v) + '-';
+        }
+        for (qsizetype n = 0; n <= all.size(); ++n) { // every ending: nothing past 4 bytes a byte
+            const QByteArray part = all.left(n);
+            QByteArray out(4 * n + 4, '#');
+            const qsizetype length = writeDecimalLine(part, out.data());
+            QCOMPARE(length, decimalLength(part));
+            QCOMPARE(out.left(length), expected.left(length));
+            QCOMPARE(out.mid(4 * n), QByteArray("####"));
+        }
     }
 
     void sendBoxEndToEnd_data()

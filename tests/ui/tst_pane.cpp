@@ -13,6 +13,29 @@ private slots:
 
     // The view's per-chunk positions agree with a plain sum of advances, however the text
     // arrived: in one piece, in odd pieces, across line breaks, in lines of megabytes.
+    // Runs of digits and '-' are measured by counting; mixed runs are not taken for them.
+    void decimalRunsMeasureAsTheirAdvances()
+    {
+        TPane pane;
+        const QByteArray lines[] = {"72-105-13-10-", "1-2x-3", "-9", "0", "12 3-", QByteArray("255-").repeated(5000)};
+        QByteArray all;
+        for (const QByteArray &l : lines)
+            all += l + "\r\n";
+        pane.SetText(all);
+        const QFontMetrics fm(pane.viewport()->font());
+        qsizetype start = 0;
+        qint64 widest = 0;
+        for (const QByteArray &l : lines) {
+            qint64 plain = 0;
+            for (char c : l)
+                plain += fm.horizontalAdvance(QChar(char16_t(static_cast<unsigned char>(c))));
+            QCOMPARE(pane.XOfOffset(start + l.size()), plain);
+            widest = qMax(widest, plain);
+            start += l.size() + 2;
+        }
+        QCOMPARE(pane.WidestLine(), widest);
+    }
+
     void positionsOfLongLines()
     {
         TPane pane;

@@ -79,6 +79,33 @@ private slots:
         }
     }
 
+    // A line written in place equals the same line added, whatever the pane held before, at
+    // the capacity too.
+    void aLineWrittenInPlaceEqualsAnAddedLine()
+    {
+        const QByteArray line("72-105-");
+        for (const QByteArray &before : {QByteArray(), QByteArray("ab\r\n"), QByteArray("ab"), QByteArray("1234")}) {
+            for (qsizetype capacity : {qsizetype(100), qsizetype(13), qsizetype(12)}) {
+                PaneText inPlace(capacity), added(capacity);
+                inPlace.setText(before);
+                added.setText(before);
+                inPlace.addLineInPlace(
+                    line.size() + 5, [&] { return line.size(); },
+                    [&](char *out) {
+                        std::memset(out, '#', size_t(line.size() + 5)); // scratch it may use
+                        std::memcpy(out, line.constData(), size_t(line.size()));
+                        return line.size();
+                    });
+                added.addLine(line);
+                QCOMPARE(inPlace.text(), added.text());
+                QCOMPARE(inPlace.displayLines(), added.displayLines());
+                for (qsizetype l = 0; l < added.displayLines(); ++l)
+                    QCOMPARE(inPlace.lineStart(l), added.lineStart(l));
+                QCOMPARE(inPlace.lineCount(), added.lineCount());
+            }
+        }
+    }
+
     void capacity()
     {
         PaneText pane(10);
