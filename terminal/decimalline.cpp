@@ -1,12 +1,13 @@
 #include "terminal/decimalline.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 
 namespace {
-struct Entry {
+struct alignas(8) Entry {
     char text[4];
-    unsigned char length;
+    std::uint32_t length;
 };
 constexpr std::array<Entry, 256> makeTable()
 {
@@ -41,11 +42,20 @@ qsizetype writeDecimalLine(const QByteArray &bytes, char *out)
 {
     // Four bytes at a time: what an entry writes past its own end the next one overwrites.
     const auto *s = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
     char *d = out;
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const Entry &e = kTable[s[i]];
-        std::memcpy(d, e.text, 4);
-        d += e.length;
+    qsizetype i = 0;
+    for (; i + 1 < n; i += 2) {
+        const Entry &a = kTable[s[i]];
+        const Entry &b = kTable[s[i + 1]];
+        std::memcpy(d, a.text, 4);
+        std::memcpy(d + a.length, b.text, 4);
+        d += a.length + b.length;
+    }
+    if (i < n) {
+        const Entry &a = kTable[s[i]];
+        std::memcpy(d, a.text, 4);
+        d += a.length;
     }
     return d - out;
 }

@@ -178,14 +178,20 @@ qint64 TPane::digitRunWidth(const unsigned char *s, qsizetype n) const
     const __m128i dash = _mm_set1_epi8('-');
     const __m128i zero = _mm_set1_epi8('0');
     const __m128i nine = _mm_set1_epi8(9);
-    for (; k + 16 <= n; k += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + k));
-        const __m128i d = _mm_sub_epi8(v, zero);
-        const int digitMask = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(d, nine), d));
-        const int dashMask = _mm_movemask_epi8(_mm_cmpeq_epi8(v, dash));
-        if ((digitMask | dashMask) != 0xFFFF)
-            return -1;
-        dashes += qPopulationCount(quint32(dashMask));
+    while (k + 16 <= n) {
+        // Dashes are counted per byte lane (at most 255 rounds), then summed.
+        __m128i lanes = _mm_setzero_si128();
+        for (int round = 0; round < 255 && k + 16 <= n; ++round, k += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + k));
+            const __m128i d = _mm_sub_epi8(v, zero);
+            const __m128i isDash = _mm_cmpeq_epi8(v, dash);
+            const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d);
+            if (_mm_movemask_epi8(_mm_or_si128(isDash, isDigit)) != 0xFFFF)
+                return -1;
+            lanes = _mm_sub_epi8(lanes, isDash); // -1 where a dash
+        }
+        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
+        dashes += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
     }
 #endif
     for (; k < n; ++k) {
