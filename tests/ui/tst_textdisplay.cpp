@@ -160,18 +160,19 @@ private slots:
         pane->SetText("_\r\n" + cp1254::fromUnicode(kCapitals));
         pane->FlushView();
         const QImage img = shot(pane->viewport());
+        const int line = qRound(13 * img.devicePixelRatio()); // in the picture's pixels
         int underline = -1, marksTop = -1;
         for (int y = 0; y < img.height() && marksTop < 0; ++y)
-            for (int x = 0; x < 60; ++x)
+            for (int x = 0; x < img.width() / 4; ++x)
                 if (ink(img.pixel(x, y))) {
-                    if (underline < 0 && y < 13)
+                    if (underline < 0 && y < line)
                         underline = y;
-                    else if (y > underline + 1 && y >= 13)
+                    else if (y > underline + 1 && y >= line)
                         marksTop = y;
                     break;
                 }
-        QVERIFY(underline >= 0 && underline < 13);
-        QVERIFY2(marksTop >= 13, qPrintable(QString::number(marksTop)));
+        QVERIFY(underline >= 0 && underline < line);
+        QVERIFY2(marksTop >= line, qPrintable(QString::number(marksTop)));
         QCOMPARE(pane->fontMetrics().height(), 13);
     }
 
@@ -199,14 +200,16 @@ private slots:
         pane->Select(0, 0); // no caret drawn: only the text
         pane->clearFocus();
         const QImage img = shot(pane->viewport());
+        const qreal dpr = img.devicePixelRatio();
         int right = -1;
-        for (int y = 0; y < 13; ++y)
+        for (int y = 0; y < qRound(13 * dpr); ++y)
             for (int x = 0; x < img.width(); ++x)
                 if (ink(img.pixel(x, y)))
                     right = qMax(right, x);
+        const qreal inkEnd = (right + 1) / dpr; // in the pane's own units
         const int dAdvance = pane->fontMetrics().horizontalAdvance(u'D');
-        QVERIFY2(right < caretX && right >= caretX - dAdvance / 2 - 1,
-                 qPrintable(QStringLiteral("ink ends at %1, caret at %2").arg(right).arg(caretX)));
+        QVERIFY2(inkEnd <= caretX + 0.5 && inkEnd >= caretX - dAdvance / 2.0,
+                 qPrintable(QStringLiteral("ink ends at %1, caret at %2").arg(inkEnd).arg(caretX)));
     }
 
     // The select-all highlight covers the text exactly: it ends where the text's ink ends.
@@ -224,7 +227,7 @@ private slots:
             for (int x = 0; x < img.width(); ++x)
                 if (img.pixel(x, 0) == highlight) // above the ink of these letters
                     end = x;
-            QCOMPARE(end + 1, int(pane->XOfOffset(line.size())) + 2);
+            QCOMPARE(qRound((end + 1) / img.devicePixelRatio()), int(pane->XOfOffset(line.size())) + 2);
         }
     }
 };
