@@ -1,6 +1,11 @@
 #include "ui/panetext.h"
 
+#include <QtAlgorithms>
+
 #include <algorithm>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <cstring>
 
 PaneText::PaneText(qsizetype capacity) : m_capacity(capacity)
@@ -115,8 +120,76 @@ bool PaneText::makeRoom(qsizetype adding)
     return true;
 }
 
+namespace {
+
+// One pass over bytes that are already in normal form (every CR followed by LF, no lone LF),
+// as most arrivals are: where each line after a CR LF starts, and where a byte 0 cuts the text.
+// False, with nothing decided, when some break needs normalising.
+bool scanNormal(const char *s, qsizetype n, qsizetype *kept, std::vector<std::uint32_t> &starts)
+{
+    starts.clear();
+    const auto visit = [&](qsizetype i) -> int { // 1: go on, 0: cut here, -1: not normal
+        const char c = s[i];
+        if (c == 0) {
+            *kept = i;
+            return 0;
+        }
+        if (c == '\r') {
+            if (i + 1 < n && s[i + 1] == '\n') {
+                starts.push_back(std::uint32_t(i + 2));
+                return 1;
+            }
+            return -1; // a lone CR, also one just before a byte 0 or at the very end
+        }
+        // LF: fine only as the second half of a CR LF
+        return i > 0 && s[i - 1] == '\r' ? 1 : -1;
+    };
+    qsizetype i = 0;
+#if defined(__SSE2__)
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), zero = _mm_setzero_si128();
+    for (; i + 16 <= n; i += 16) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
+        unsigned mask = unsigned(_mm_movemask_epi8(
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, cr), _mm_cmpeq_epi8(v, lf)), _mm_cmpeq_epi8(v, zero))));
+        while (mask) {
+            const int r = visit(i + qCountTrailingZeroBits(mask));
+            if (r <= 0)
+                return r == 0;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i < n; ++i) {
+        const char c = s[i];
+        if (c == '\r' || c == '\n' || c == 0) {
+            const int r = visit(i);
+            if (r <= 0)
+                return r == 0;
+        }
+    }
+    *kept = n;
+    return true;
+}
+
+} // namespace
+
 void PaneText::append(const QByteArray &bytes)
 {
+    static thread_local std::vector<std::uint32_t> starts;
+    qsizetype kept = 0;
+    if (scanNormal(bytes.constData(), bytes.size(), &kept, starts)) {
+        // Already normal: copied as it is, its line starts known from the one pass.
+        if (!makeRoom(kept))
+            return;
+        const qsizetype base = m_text.size();
+        std::memcpy(growBy(kept), bytes.constData(), size_t(kept));
+        for (const std::uint32_t start : starts) {
+            if (start > kept)
+                break;
+            m_lineStarts.push_back(std::uint32_t(base + start));
+        }
+        return;
+    }
     const QByteArray normal = normalised(bytes);
     if (makeRoom(normal.size()))
         appendNormalised(normal);

@@ -69,6 +69,28 @@ private slots:
     void appendEqualsSetWhole()
     {
         const QByteArray data("a\rb\n\nc\r\r\nd\n\re\r");
+        // Text already in normal form, long enough to be scanned sixteen bytes at a time, with
+        // breaks and a byte 0 at every place within those sixteen.
+        QByteArray normal;
+        for (int i = 0; i < 40; ++i)
+            normal += QByteArray(i % 17, 'x') + "\r\n";
+        QByteArray zeroed = normal;
+        zeroed[100] = '\0';
+        QByteArray crBeforeZero = normal;
+        crBeforeZero[70] = '\r';
+        crBeforeZero[71] = '\0';
+        for (const QByteArray &whole : {data, normal, zeroed, crBeforeZero, normal + "\r", "\n" + normal})
+            for (qsizetype cut = 0; cut <= whole.size(); cut += (whole.size() > 40 ? 7 : 1)) {
+                PaneText byAppend, bySet;
+                byAppend.append(whole.left(cut));
+                byAppend.append(whole.mid(cut));
+                // What the pane held (cut at a byte 0, if any) followed by the new bytes.
+                bySet.setText(PaneText::normalised(whole.left(cut)) + whole.mid(cut));
+                QCOMPARE(byAppend.text(), bySet.text());
+                QCOMPARE(byAppend.displayLines(), bySet.displayLines());
+                for (qsizetype l = 0; l < bySet.displayLines(); ++l)
+                    QCOMPARE(byAppend.lineStart(l), bySet.lineStart(l));
+            }
         for (qsizetype cut = 0; cut <= data.size(); ++cut) {
             PaneText byAppend, bySet;
             byAppend.append(data.left(cut));
