@@ -51,8 +51,7 @@ test-package: package
 test: test-fast test-asan test-package
 
 bench: build
-	@for kind in lines binary nobreaks; do QT_QPA_PLATFORM=offscreen $(BUILD)/bench/flood_bench $$kind 256; done
-	@QT_QPA_PLATFORM=offscreen $(BUILD)/bench/echo_bench
+	@bash scripts/bench.sh $(BUILD)
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PKG_BUILD)
