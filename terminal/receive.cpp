@@ -2,7 +2,7 @@
 
 #include "terminal/fmain.h"
 
-#include "terminal/decimalline.h"
+#include "ui/decimaltext.h"
 #include "ui/pane.h"
 
 namespace {
@@ -18,9 +18,7 @@ void TfMain::CS1Read(TCustomSocket *, TCustomWinSocket *Socket)
         Memo2->Clear();
     Memo2->CaretToEnd();
 
-    // Written straight into the pane: a decimal line holds no line break to normalise.
-    Memo3->AddLineInPlace(
-        d.size() * 4, [&d] { return decimalLength(d); }, [&d](char *out) { return writeDecimalLine(d, out); });
+    Memo3->AddDecimalLine(d);
     if (Memo3->LineCount() > kLineCap)
         Memo3->Clear();
     Memo3->CaretToEnd();

@@ -89,6 +89,9 @@ void TPane::measureFont()
         if (m_advance[size_t(d)] != m_digitAdvance)
             m_digitAdvance = -1;
     m_dashAdvance = m_advance['-'];
+    m_minAdvance = std::max(1, *std::min_element(m_advance.begin(), m_advance.end()));
+    // Decimal lines are kept as their bytes only where they can be measured by counting.
+    m_text.setKeepDecimalBytes(m_digitAdvance >= 0);
     m_lineHeight = qMax(1, fm.height());
     m_ascent = fm.ascent();
     m_measuredTo = 0;
@@ -117,12 +120,23 @@ void TPane::ensureMeasured() const
 
 void TPane::remeasureFrom(qsizetype offset) const
 {
-    const QByteArray &t = m_text.text();
     if (offset == 0) {
         m_chunkX.clear();
         m_lastLineWidth = 0;
         m_widest = 0;
     }
+    if (m_text.holdsDecimalBytes()) {
+        // Each new line is whole: its width is a count of digits and of dashes (one a byte).
+        for (qsizetype line = m_text.lineOf(offset); line < m_text.displayLines(); ++line) {
+            qsizetype count = 0;
+            m_text.decimalLineBytes(line, &count);
+            const qsizetype chars = m_text.lineLength(line);
+            m_lastLineWidth = qint64(chars - count) * m_digitAdvance + qint64(count) * m_dashAdvance;
+            m_widest = std::max(m_widest, m_lastLineWidth);
+        }
+        return;
+    }
+    const QByteArray &t = m_text.text();
     const auto *s = reinterpret_cast<const unsigned char *>(t.constData());
     const qsizetype n = t.size();
     const int *adv = m_advance.data();
@@ -209,15 +223,21 @@ qint64 TPane::XOfOffset(qsizetype offset) const
     ensureMeasured();
     const qsizetype line = m_text.lineOf(offset);
     const qsizetype start = m_text.lineStart(line);
-    const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
     qsizetype from = start;
     qint64 x = 0;
-    const qsizetype chunk = offset / kChunk;
-    if (chunk * kChunk > start && size_t(chunk) < m_chunkX.size()) {
-        from = chunk * kChunk;
-        x = m_chunkX[size_t(chunk)];
+    if (m_text.holdsDecimalBytes()) {
+        qsizetype index = 0;
+        m_text.decimalAnchor(line, offset, &from, &index);
+        x = qint64(from - start - index) * m_digitAdvance + qint64(index) * m_dashAdvance;
+    } else {
+        const qsizetype chunk = offset / kChunk;
+        if (chunk * kChunk > start && size_t(chunk) < m_chunkX.size()) {
+            from = chunk * kChunk;
+            x = m_chunkX[size_t(chunk)];
+        }
     }
-    for (qsizetype i = from; i < offset; ++i)
+    const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(from, offset, m_scratch));
+    for (qsizetype i = 0; i < offset - from; ++i)
         x += m_advance[s[i]];
     return x;
 }
@@ -227,44 +247,50 @@ qsizetype TPane::byteAtX(qsizetype line, qint64 targetX, qint64 *xOfByte) const
     ensureMeasured();
     const qsizetype start = m_text.lineStart(line);
     const qsizetype end = start + m_text.lineLength(line);
-    const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
     qsizetype i = start;
     qint64 x = 0;
-    // Jump by chunks within the line.
-    qsizetype firstChunk = (start + kChunk - 1) / kChunk;
-    qsizetype lastChunk = std::min<qsizetype>(end / kChunk, qsizetype(m_chunkX.size()) - 1);
-    if (firstChunk <= lastChunk) {
-        qsizetype lo = firstChunk, hi = lastChunk, best = -1;
-        while (lo <= hi) {
-            const qsizetype mid = (lo + hi) / 2;
-            if (m_chunkX[size_t(mid)] <= targetX) {
-                best = mid;
-                lo = mid + 1;
-            } else {
-                hi = mid - 1;
+    if (m_text.holdsDecimalBytes()) {
+        m_text.decimalAnchorBeforeX(line, targetX, m_digitAdvance, m_dashAdvance, &i, &x);
+    } else {
+        // Jump by chunks within the line.
+        qsizetype firstChunk = (start + kChunk - 1) / kChunk;
+        qsizetype lastChunk = std::min<qsizetype>(end / kChunk, qsizetype(m_chunkX.size()) - 1);
+        if (firstChunk <= lastChunk) {
+            qsizetype lo = firstChunk, hi = lastChunk, best = -1;
+            while (lo <= hi) {
+                const qsizetype mid = (lo + hi) / 2;
+                if (m_chunkX[size_t(mid)] <= targetX) {
+                    best = mid;
+                    lo = mid + 1;
+                } else {
+                    hi = mid - 1;
+                }
+            }
+            if (best >= 0) {
+                i = best * kChunk;
+                x = m_chunkX[size_t(best)];
             }
         }
-        if (best >= 0) {
-            i = best * kChunk;
-            x = m_chunkX[size_t(best)];
-        }
     }
-    while (i < end && x + m_advance[s[i]] <= targetX) {
-        x += m_advance[s[i]];
+    // From there at most a chunk, or an anchor's worth of numbers, to walk.
+    const qsizetype walkEnd = std::min(end, i + kChunk + 4 * PaneText::kDecimalAnchor);
+    const qsizetype base = i;
+    const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(base, walkEnd, m_scratch));
+    while (i < walkEnd && x + m_advance[s[i - base]] <= targetX) {
+        x += m_advance[s[i - base]];
         ++i;
     }
     *xOfByte = x;
     return i;
 }
 
-void TPane::drawBytes(QPainter &p, qsizetype from, qsizetype to, qreal x, qreal baseline) const
+void TPane::drawBytes(QPainter &p, const unsigned char *s, qsizetype count, qreal x, qreal baseline) const
 {
-    const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
     for (auto &g : m_runGlyphs)
         g.clear();
     for (auto &pos : m_runPositions)
         pos.clear();
-    for (qsizetype i = from; i < to; ++i) {
+    for (qsizetype i = 0; i < count; ++i) {
         const unsigned char b = s[i];
         const int f = m_glyphFont[b];
         if (f >= 0) {
@@ -380,7 +406,7 @@ void TPane::Select(qsizetype start, qsizetype length)
 
 QByteArray TPane::SelectedText() const
 {
-    return m_text.text().mid(SelStart(), SelLength());
+    return m_text.textRange(SelStart(), SelStart() + SelLength());
 }
 
 void TPane::CopySelection() const
@@ -420,17 +446,18 @@ void TPane::paintEvent(QPaintEvent *)
         const qsizetype end = start + m_text.lineLength(line);
         qint64 x0 = 0;
         const qsizetype from = byteAtX(line, qMax(0, hx), &x0);
-        // The bytes up to the right edge.
+        // The bytes up to the right edge: no more than the narrowest character fills.
+        const qsizetype most = std::min(end, from + w / m_minAdvance + 2);
+        const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(from, most, m_scratch)) - from;
         qsizetype to = from;
         qint64 x = x0;
-        const auto *s = reinterpret_cast<const unsigned char *>(m_text.text().constData());
-        while (to < end && x < hx + w) {
+        while (to < most && x < hx + w) {
             x += m_advance[s[to]];
             ++to;
         }
         // Selection background, then text.
         if (selB > selA && selA <= end && selB >= start) {
-            const qsizetype a = qMax(selA, from), b = qMin(selB, to);
+            const qsizetype a = qBound(from, selA, to), b = qMin(selB, to);
             qint64 xa = x0, xb = x0;
             for (qsizetype i = from; i < a; ++i)
                 xa += m_advance[s[i]];
@@ -444,7 +471,7 @@ void TPane::paintEvent(QPaintEvent *)
         }
         if (to > from) {
             p.setPen(pal.color(QPalette::Text));
-            drawBytes(p, from, to, qreal(x0 - hx), qreal(y + m_ascent));
+            drawBytes(p, s + from, to - from, qreal(x0 - hx), qreal(y + m_ascent));
         }
     }
     // The caret, when the pane has the focus.

@@ -30,6 +30,12 @@ public:
     void SetText(const QByteArray &text);
     void AppendText(const QByteArray &bytes); // the same as SetText(Text() + bytes)
     void AddLine(const QByteArray &line);
+    // AddLine of the decimal line of raw (each byte's value and '-').
+    void AddDecimalLine(const QByteArray &raw)
+    {
+        m_text.addDecimalLine(raw);
+        textChanged();
+    }
     // AddLine of a text written in place (see PaneText::addLineInPlace).
     template <typename ExactLength, typename Writer>
     void AddLineInPlace(qsizetype maxLength, ExactLength &&exactLength, Writer &&write)
@@ -88,7 +94,7 @@ private:
     // Draws the bytes [from, to) of a line with the first one's left edge at x: each glyph at the
     // x its byte is measured at, so what is drawn is where the caret, the selection and a click
     // take it to be.
-    void drawBytes(QPainter &p, qsizetype from, qsizetype to, qreal x, qreal baseline) const;
+    void drawBytes(QPainter &p, const unsigned char *bytes, qsizetype count, qreal x, qreal baseline) const;
 
     PaneText m_text;
     std::array<int, 256> m_advance{};
@@ -105,6 +111,8 @@ private:
     // and '-' (the decimal pane's lines) is measured by counting instead of adding.
     int m_digitAdvance = -1;
     int m_dashAdvance = 0;
+    int m_minAdvance = 1;
+    mutable QByteArray m_scratch; // text produced for reading, where the pane keeps bytes
     int m_lineHeight = 13;
     int m_ascent = 10;
     // x (within its line) of every kChunk-th byte of the text, for long lines.

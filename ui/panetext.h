@@ -9,6 +9,12 @@
 // A pane also has a byte capacity. An append or an added line that would make it hold more
 // clears it completely, the new text included (as the line cap does); only a single text
 // larger than the capacity itself is refused with "Text exceeds memo capacity".
+//
+// Decimal lines. A pane that, since it was last empty, has only been given decimal lines of
+// received bytes (addDecimalLine) keeps those bytes instead of their decimal text, a quarter of
+// the memory or less, and produces the text where it is read. Sizes, offsets, lines and the
+// capacity are those of the text all the same. Any other change first turns what it holds into
+// plain text.
 
 #include "core/errors.h"
 
@@ -30,9 +36,13 @@ public:
 
     explicit PaneText(qsizetype capacity = kDefaultCapacity);
 
-    const QByteArray &text() const { return m_text; }
-    qsizetype size() const { return m_text.size(); }
-    bool isEmpty() const { return m_text.isEmpty(); }
+    // The whole text (produced, for decimal lines).
+    QByteArray text() const;
+    // The text of [from, to): a pointer into the text, or into scratch where it is produced.
+    const char *bytes(qsizetype from, qsizetype to, QByteArray &scratch) const;
+    QByteArray textRange(qsizetype from, qsizetype to) const;
+    qsizetype size() const { return m_decimal ? m_size : m_text.size(); }
+    bool isEmpty() const { return size() == 0; }
     qsizetype capacity() const { return m_capacity; }
 
     void setText(const QByteArray &text);
@@ -40,6 +50,24 @@ public:
     // Puts text on a line of its own: text and a line break when the pane is empty or ends in a
     // line break, otherwise a line break and text with none after it.
     void addLine(const QByteArray &text);
+    // addLine of the decimal line of raw (each byte's value and '-').
+    void addDecimalLine(const QByteArray &raw);
+    // Whether decimal lines may be kept as their bytes (the view can measure them so).
+    void setKeepDecimalBytes(bool on);
+
+    // Held as decimal lines of bytes. Then every line but the last ends in a line break, and
+    // each line's text is that of its bytes.
+    bool holdsDecimalBytes() const { return m_decimal; }
+    // Of a decimal line (holdsDecimalBytes): its bytes, and the text offset and index within
+    // the line of the nearest byte whose number starts at or before offset, at most
+    // kDecimalAnchor bytes back.
+    const char *decimalLineBytes(qsizetype line, qsizetype *count) const;
+    void decimalAnchor(qsizetype line, qsizetype offset, qsizetype *textOffset, qsizetype *index) const;
+    static constexpr qsizetype kDecimalAnchor = 256;
+    // The last of those anchors in the line whose x is at most targetX (the line's start when
+    // none is), for digits and '-' of the given advances.
+    void decimalAnchorBeforeX(qsizetype line, qint64 targetX, int digitAdvance, int dashAdvance,
+                              qsizetype *textOffset, qint64 *x) const;
     // addLine of a text that write(out) puts in place and whose length it returns: at most
     // maxLength bytes, though write may use all of maxLength as scratch. exactLength() gives the
     // length beforehand; it is asked only when the pane is near its capacity. The text must hold
@@ -47,6 +75,7 @@ public:
     template <typename ExactLength, typename Writer>
     void addLineInPlace(qsizetype maxLength, ExactLength &&exactLength, Writer &&write)
     {
+        toPlain();
         const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
         const bool fits = m_text.size() + maxLength + 2 <= m_capacity;
         if (!makeRoom(fits ? qsizetype(0) : exactLength() + 2))
@@ -87,9 +116,20 @@ private:
     void appendNormalised(const QByteArray &normal);
     // Makes the text `adding` bytes longer, their content unset; returns where they start.
     char *growBy(qsizetype adding);
+    // Turns decimal lines into plain text.
+    void toPlain();
+    void produce(qsizetype from, qsizetype to, char *out) const;
 
     QByteArray m_text;
     std::vector<std::uint32_t> m_lineStarts{0};
+    // Decimal lines: their bytes one after the other, where each line's bytes start, and the
+    // text offset of every kDecimalAnchor-th byte's number.
+    bool m_keepDecimal = true;
+    bool m_decimal = false;
+    qsizetype m_size = 0;
+    QByteArray m_raw;
+    std::vector<std::uint32_t> m_rawLineStarts{0};
+    std::vector<std::uint32_t> m_anchors;
     qsizetype m_capacity;
     qsizetype m_changedFrom = 0;
 };

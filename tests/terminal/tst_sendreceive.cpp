@@ -1,6 +1,6 @@
 #include "net/platform.h"
 #include "net/wsaerrors.h"
-#include "terminal/decimalline.h"
+#include "ui/decimaltext.h"
 #include "terminal/escapes.h"
 #include "tests/support/loopback.h"
 #include "tests/support/mainwindow.h"
@@ -126,6 +126,11 @@ private slots:
             all += char(v);
             expected += QByteArray::number(v) + '-';
         }
+        QByteArray many; // long enough for every way the length is counted
+        for (int i = 0; i < 9000; ++i)
+            many += char((i * 7919) % 256);
+        QCOMPARE(decimalLength(many), decimalLine(many).size());
+        QCOMPARE(decimalLength(many.mid(3, 4099)), decimalLine(many.mid(3, 4099)).size());
         for (qsizetype n = 0; n <= all.size(); ++n) { // every ending: nothing past 4 bytes a byte
             const QByteArray part = all.left(n);
             QByteArray out(4 * n + 4, '#');

@@ -1,3 +1,4 @@
+#include "ui/decimaltext.h"
 #include "ui/fonts.h"
 #include "ui/pane.h"
 
@@ -34,6 +35,42 @@ private slots:
             start += l.size() + 2;
         }
         QCOMPARE(pane.WidestLine(), widest);
+    }
+
+    // A pane that keeps decimal lines as bytes measures, selects and draws exactly as one that
+    // holds their text.
+    void decimalBytesShowAsTheirText()
+    {
+        QByteArray every;
+        for (int v = 0; v < 256; ++v)
+            every += char(v);
+        const QList<QByteArray> lines{every.repeated(3), "Hi", QByteArray(), every.left(40)};
+        TPane kept, plain;
+        for (TPane *p : {&kept, &plain}) {
+            p->resize(300, 120);
+            p->show();
+        }
+        QByteArray text;
+        for (const QByteArray &l : lines) {
+            kept.AddDecimalLine(l);
+            text += decimalLine(l) + "\r\n";
+        }
+        plain.SetText(text);
+        QVERIFY(kept.Model().holdsDecimalBytes());
+        QCOMPARE(kept.Text(), plain.Text());
+        QCOMPARE(kept.WidestLine(), plain.WidestLine());
+        for (qsizetype offset = 0; offset <= text.size(); offset += 1 + offset / 5)
+            QCOMPARE(kept.XOfOffset(offset), plain.XOfOffset(offset));
+        kept.Select(5, 900);
+        plain.Select(5, 900);
+        QCOMPARE(kept.SelectedText(), plain.SelectedText());
+        for (const int h : {0, 333, 2000}) { // the same picture wherever the view stands
+            for (TPane *p : {&kept, &plain}) {
+                p->FlushView();
+                p->horizontalScrollBar()->setValue(h);
+            }
+            QCOMPARE(kept.viewport()->grab().toImage(), plain.viewport()->grab().toImage());
+        }
     }
 
     void positionsOfLongLines()

@@ -1,3 +1,4 @@
+#include "ui/decimaltext.h"
 #include "ui/panetext.h"
 
 #include <QTest>
@@ -126,6 +127,67 @@ private slots:
                 QCOMPARE(inPlace.lineCount(), added.lineCount());
             }
         }
+    }
+
+    // A pane of decimal lines keeps their bytes, yet reads exactly as the same lines added as
+    // text: after each step of a table of steps, the text, the lines and every range agree.
+    void decimalLinesReadAsTheirText_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("steps"); // "D:" bytes: a decimal line; "S:", "A:", "L:": set, append, add line; "C": clear
+        QTest::addColumn<qsizetype>("capacity");
+        QByteArray every;
+        for (int v = 0; v < 256; ++v)
+            every += char(v);
+        const QByteArray big = every.repeated(5); // past several anchors
+        using L = QList<QByteArray>;
+        QTest::newRow("one line") << L{"D:" + QByteArray("Hi\r\n")} << PaneText::kDefaultCapacity;
+        QTest::newRow("empty lines") << L{"D:", "D:", "D:x"} << PaneText::kDefaultCapacity;
+        QTest::newRow("long lines") << L{"D:" + big, "D:" + every, "D:" + big} << PaneText::kDefaultCapacity;
+        QTest::newRow("then text is set") << L{"D:" + big, "S:plain\nnext"} << PaneText::kDefaultCapacity;
+        QTest::newRow("then appended to") << L{"D:abc", "A:tail\r", "D:z"} << PaneText::kDefaultCapacity;
+        QTest::newRow("then a line added") << L{"D:abc", "L:status", "D:q"} << PaneText::kDefaultCapacity;
+        QTest::newRow("cleared and again") << L{"D:" + big, "C", "D:" + every} << PaneText::kDefaultCapacity;
+        QTest::newRow("after text") << L{"S:x", "D:ab"} << PaneText::kDefaultCapacity;
+        QTest::newRow("the capacity clears it") << L{"D:" + every, "D:" + every, "D:ab"} << qsizetype(1500);
+    }
+    void decimalLinesReadAsTheirText()
+    {
+        QFETCH(QList<QByteArray>, steps);
+        QFETCH(qsizetype, capacity);
+        PaneText kept(capacity), plain(capacity);
+        plain.setKeepDecimalBytes(false);
+        for (const QByteArray &step : steps) {
+            const QByteArray arg = step.mid(2);
+            for (PaneText *t : {&kept, &plain}) {
+                switch (step.at(0)) {
+                case 'D': t->addDecimalLine(arg); break;
+                case 'S': t->setText(arg); break;
+                case 'A': t->append(arg); break;
+                case 'L': t->addLine(arg); break;
+                case 'C': t->clear(); break;
+                }
+            }
+            QVERIFY(!plain.holdsDecimalBytes());
+            const QByteArray text = plain.text();
+            QCOMPARE(kept.text(), text);
+            QCOMPARE(kept.size(), text.size());
+            QCOMPARE(kept.lineCount(), plain.lineCount());
+            QCOMPARE(kept.displayLines(), plain.displayLines());
+            QCOMPARE(kept.changedFrom(), plain.changedFrom());
+            for (qsizetype l = 0; l < plain.displayLines(); ++l) {
+                QCOMPARE(kept.lineStart(l), plain.lineStart(l));
+                QCOMPARE(kept.lineLength(l), plain.lineLength(l));
+            }
+            QByteArray scratch;
+            for (qsizetype from = 0; from < text.size(); from += 1 + from / 3)
+                for (qsizetype to : {from, from + 1, from + 7, from + 300, text.size()}) {
+                    to = qMin(to, text.size());
+                    QCOMPARE(QByteArray(kept.bytes(from, to, scratch), to - from), text.mid(from, to - from));
+                    QCOMPARE(kept.lineOf(from), plain.lineOf(from));
+                }
+        }
+        if (steps.first().startsWith("D:") && steps.size() == 1)
+            QVERIFY(kept.holdsDecimalBytes()); // it did keep the bytes
     }
 
     void capacity()

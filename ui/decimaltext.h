@@ -9,3 +9,11 @@ QByteArray decimalLine(const QByteArray &bytes);
 // scratch) and returns the length of the line, decimalLength() bytes.
 qsizetype decimalLength(const QByteArray &bytes);
 qsizetype writeDecimalLine(const QByteArray &bytes, char *out);
+qsizetype decimalLength(const char *bytes, qsizetype n);
+qsizetype writeDecimalLine(const char *bytes, qsizetype n, char *out);
+
+// The length of one byte's number and its '-'.
+inline int decimalWidth(unsigned char v)
+{
+    return 2 + (v >= 10) + (v >= 100);
+}
