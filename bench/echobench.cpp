@@ -33,6 +33,18 @@
 
 namespace {
 
+// Shows the window and connects it to a loopback port, waiting until it is connected.
+void connectWindow(QApplication &app, TfMain &window, quint16 port)
+{
+    window.show();
+    window.cmb2->SetText(QByteArray::number(port));
+    window.btnbaglan->click();
+    QElapsedTimer wait;
+    wait.start();
+    while (window.btnbaglan->isEnabled() && wait.elapsed() < 5000)
+        app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+}
+
 QByteArray slowText(int i)
 {
     QByteArray t(32000, char('a' + i % 26));
@@ -93,13 +105,6 @@ private:
     std::thread m_thread;
 };
 
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 
 bool slowReader(QApplication &app, QStringList &failures)
 {
@@ -109,13 +114,7 @@ bool slowReader(QApplication &app, QStringList &failures)
         expected += slowText(i);
     SlowPeer peer(expected);
     TfMain window;
-    window.show();
-    window.cmb2->SetText(QByteArray::number(peer.port()));
-    window.btnbaglan->click();
-    QElapsedTimer wait;
-    wait.start();
-    while (window.btnbaglan->isEnabled() && wait.elapsed() < 5000)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    connectWindow(app, window, peer.port());
 
     std::vector<double> lateness;
     QElapsedTimer clock;
@@ -172,13 +171,7 @@ int main(int argc, char **argv)
     });
 
     TfMain window;
-    window.show();
-    window.cmb2->SetText(QByteArray::number(server.serverPort()));
-    window.btnbaglan->click();
-    QElapsedTimer wait;
-    wait.start();
-    while (window.btnbaglan->isEnabled() && wait.elapsed() < 5000)
-        app.processEvents(QEventLoop::WaitForMoreEvents, 50);
+    connectWindow(app, window, server.serverPort());
 
     window.Memo1->SetText(QByteArray("x\r\n").repeated(9000)); // near the cap
     const QByteArray text = QByteArray(78, 'e') + "\r\n";

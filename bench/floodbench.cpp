@@ -25,13 +25,6 @@
 #include <vector>
 
 namespace {
-double percentile(std::vector<double> v, double p)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v[std::min(v.size() - 1, size_t(p * double(v.size())))];
-}
 long peakRssKiB()
 {
     rusage ru{};

@@ -1,5 +1,7 @@
 #include "bench/floodserver.h"
 
+#include <algorithm>
+
 #include <QElapsedTimer>
 
 #include <arpa/inet.h>
@@ -147,4 +149,12 @@ double rawRecvMiBps(FloodKind kind, std::int64_t volume)
     server.join();
     ::close(lfd);
     return double(got) / (1 << 20) / secs;
+}
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
 }

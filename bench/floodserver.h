@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <thread>
+#include <vector>
 
 enum class FloodKind { Lines, Binary, NoBreaks };
 
@@ -33,6 +34,9 @@ private:
     std::atomic<std::int64_t> m_sent{0};
     std::thread m_thread;
 };
+
+// The p-th fraction (0 to 1) of values, 0 when there are none.
+double percentile(std::vector<double> values, double p);
 
 // The physical limit: a plain blocking recv loop over the same data, in MiB/s.
 double rawRecvMiBps(FloodKind kind, std::int64_t volume);

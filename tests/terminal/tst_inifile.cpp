@@ -1,4 +1,5 @@
 #include "terminal/inifile.h"
+#include "tests/support/files.h"
 #include "terminal/settings.h"
 
 #include <QDir>
@@ -7,17 +8,6 @@
 #include <QTest>
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
-void writeAll(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
 
 const QByteArray kFirstRun = "[PORT]\r\ncmb1=127.0.0.1\r\ncmb2=9988\r\n[MAKRO]\r\n"
                              "MAKRO1=\r\nMAKRO2=\r\nMAKRO3=\r\nMAKRO4=\r\nMAKRO5=\r\n"

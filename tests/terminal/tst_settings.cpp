@@ -1,4 +1,5 @@
 #include "terminal/inifile.h"
+#include "tests/support/files.h"
 #include "tests/support/mainwindow.h"
 
 #include <QApplication>
@@ -17,18 +18,7 @@ namespace {
 const QByteArray k14Lines = "[PORT]\r\ncmb1=127.0.0.1\r\ncmb2=9988\r\n[MAKRO]\r\nMAKRO1=\r\nMAKRO2=\r\nMAKRO3=\r\n"
                             "MAKRO4=\r\nMAKRO5=\r\nMAKRO6=\r\nMAKRO7=\r\nMAKRO8=\r\nMAKRO9=\r\nMAKRO10=\r\n";
 
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
 
-void writeAll(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(content);
-}
 
 struct stat statOf(const QString &path)
 {
