@@ -4,10 +4,10 @@
 #include "app/application.h"
 #include "app/commandline.h"
 #include "app/exceptionbox.h"
-
-#include <QScreen>
 #include "terminal/fmain.h"
 #include "ui/helpwindow.h"
+
+#include <QScreen>
 
 int main(int argc, char **argv)
 {

@@ -322,7 +322,7 @@ void TCustomWinSocket::NotifyWrite(net::SocketHandle socket)
     if (FSocket == INVALID_SOCKET || socket != FSocket)
         return;
     FlushQueue();
-    if (FSocket != INVALID_SOCKET && socket == FSocket)
+    if (socket == FSocket) // not closed by a failure while flushing
         Event(snWrite);
 }
 
@@ -351,7 +351,10 @@ int TCustomWinSocket::SendBytes(const char *buffer, int count)
     if (count > 0 && FQueuedBytes + count > kMaxQueued)
         raise(socketmsg::sendQueueFull(count, FQueuedBytes, kMaxQueued));
     if (FQueuedBytes > 0) {
-        // Earlier bytes are still waiting for room: these go after them.
+        // Earlier bytes are still waiting for room: these go after them (an empty send, as a
+        // send of nothing, takes nothing).
+        if (count <= 0)
+            return 0;
         Enqueue(buffer, count);
         return SOCKET_ERROR;
     }

@@ -56,8 +56,9 @@ bool inPlace(const QString &path, const QByteArray &old, const QByteArray &conte
 
 bool replace(const QString &path, const QByteArray &old, bool existed, const QByteArray &content)
 {
+    // A link is followed to its end (a link to a link too); a dangling one names the file to make.
     const QFileInfo link(path);
-    const QString target = link.isSymLink() ? link.symLinkTarget() : path;
+    const QString target = !link.isSymLink() ? path : link.exists() ? link.canonicalFilePath() : link.symLinkTarget();
 #ifdef Q_OS_UNIX
     struct stat st {};
     if (existed && ::stat(QFile::encodeName(target).constData(), &st) == 0) {

@@ -77,17 +77,22 @@ QString settingsFilePath()
 
 namespace {
 
-// The file a read looks at: the per-user file, or while there is none, the defaults beside the
-// packaged program.
+// An administrator's defaults for a packaged program that has no per-user file yet: the
+// settings file beside the program, when there is one. Empty otherwise.
+QString administratorsDefaults(const QString &path)
+{
+    if (!settings::perUser() || QFileInfo::exists(path))
+        return {};
+    const QString defaults = settings::settingsFilePathFor(settings::programFilePath());
+    return QFileInfo(defaults).isFile() ? defaults : QString();
+}
+
+// The file a read looks at: the settings file, or while there is none, those defaults.
 QString readPath()
 {
     const QString path = settings::settingsFilePath();
-    if (settings::perUser() && !QFileInfo::exists(path)) {
-        const QString defaults = settings::settingsFilePathFor(settings::programFilePath());
-        if (QFileInfo(defaults).isFile())
-            return defaults;
-    }
-    return path;
+    const QString defaults = administratorsDefaults(path);
+    return defaults.isEmpty() ? path : defaults;
 }
 
 void store(const QByteArray &section, const QByteArray &key, const QByteArray &value)
@@ -100,8 +105,8 @@ void store(const QByteArray &section, const QByteArray &key, const QByteArray &v
             QDir().mkpath(folder.absolutePath()); // the configuration folder itself, as usual
             QDir().mkdir(folder.absoluteFilePath(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         }
-        QFile defaults(settings::settingsFilePathFor(settings::programFilePath()));
-        if (QFileInfo(defaults).isFile() && defaults.open(QIODevice::ReadOnly))
+        QFile defaults(administratorsDefaults(path));
+        if (!defaults.fileName().isEmpty() && defaults.open(QIODevice::ReadOnly))
             initial = defaults.readAll();
     }
     ini::writeString(path, section, key, value, initial); // a folder that could not be made fails here

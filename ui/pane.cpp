@@ -14,9 +14,6 @@
 #include <QTimer>
 
 #include <algorithm>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 #include <cstring>
 
 namespace {
@@ -149,20 +146,15 @@ void TPane::remeasureFrom(qsizetype offset) const
         const qsizetype chunkEnd = std::min(n, (i | (kChunk - 1)) + 1);
         const void *cr = std::memchr(s + i, '\r', size_t(chunkEnd - i));
         const qsizetype stop = cr ? static_cast<const unsigned char *>(cr) - s : chunkEnd;
-        const qint64 counted = m_digitAdvance >= 0 ? digitRunWidth(s + i, stop - i) : -1;
-        if (counted >= 0) {
-            x += counted;
-        } else {
-            qint64 a = 0, b = 0;
-            qsizetype k = i;
-            for (; k + 3 < stop; k += 4) {
-                a += adv2[s[k] | s[k + 1] << 8];
-                b += adv2[s[k + 2] | s[k + 3] << 8];
-            }
-            for (; k < stop; ++k)
-                a += adv[s[k]];
-            x += a + b;
+        qint64 a = 0, b = 0;
+        qsizetype k = i;
+        for (; k + 3 < stop; k += 4) {
+            a += adv2[s[k] | s[k + 1] << 8];
+            b += adv2[s[k + 2] | s[k + 3] << 8];
         }
+        for (; k < stop; ++k)
+            a += adv[s[k]];
+        x += a + b;
         i = stop;
         if (i < chunkEnd) { // at a CR
             if (i + 1 < n && s[i + 1] == '\n') {
@@ -179,43 +171,6 @@ void TPane::remeasureFrom(qsizetype offset) const
     }
     m_lastLineWidth = x;
     m_widest = std::max(m_widest, x);
-}
-
-qint64 TPane::digitRunWidth(const unsigned char *s, qsizetype n) const
-{
-    if (n == 0 || (unsigned(s[0] - '0') > 9 && s[0] != '-'))
-        return -1; // not worth counting: it does not start like a decimal line
-    qsizetype dashes = 0;
-    qsizetype k = 0;
-#if defined(__SSE2__)
-    // Sixteen bytes at a time: which are '-', which are digits; any other byte ends it.
-    const __m128i dash = _mm_set1_epi8('-');
-    const __m128i zero = _mm_set1_epi8('0');
-    const __m128i nine = _mm_set1_epi8(9);
-    while (k + 16 <= n) {
-        // Dashes are counted per byte lane (at most 255 rounds), then summed.
-        __m128i lanes = _mm_setzero_si128();
-        for (int round = 0; round < 255 && k + 16 <= n; ++round, k += 16) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + k));
-            const __m128i d = _mm_sub_epi8(v, zero);
-            const __m128i isDash = _mm_cmpeq_epi8(v, dash);
-            const __m128i isDigit = _mm_cmpeq_epi8(_mm_min_epu8(d, nine), d);
-            if (_mm_movemask_epi8(_mm_or_si128(isDash, isDigit)) != 0xFFFF)
-                return -1;
-            lanes = _mm_sub_epi8(lanes, isDash); // -1 where a dash
-        }
-        const __m128i sums = _mm_sad_epu8(lanes, _mm_setzero_si128());
-        dashes += _mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4);
-    }
-#endif
-    for (; k < n; ++k) {
-        const unsigned char c = s[k];
-        if (c == '-')
-            ++dashes;
-        else if (unsigned(c - '0') > 9)
-            return -1;
-    }
-    return qint64(n - dashes) * m_digitAdvance + qint64(dashes) * m_dashAdvance;
 }
 
 qint64 TPane::XOfOffset(qsizetype offset) const
@@ -272,8 +227,9 @@ qsizetype TPane::byteAtX(qsizetype line, qint64 targetX, qint64 *xOfByte) const
             }
         }
     }
-    // From there at most a chunk, or an anchor's worth of numbers, to walk.
-    const qsizetype walkEnd = std::min(end, i + kChunk + 4 * PaneText::kDecimalAnchor);
+    // From there at most a chunk, or an anchor's worth of numbers (four characters a byte), to walk.
+    const qsizetype walk = m_text.holdsDecimalBytes() ? 4 * PaneText::kDecimalAnchor + 4 : kChunk;
+    const qsizetype walkEnd = std::min(end, i + walk);
     const qsizetype base = i;
     const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(base, walkEnd, m_scratch));
     while (i < walkEnd && x + m_advance[s[i - base]] <= targetX) {

@@ -36,13 +36,6 @@ public:
         m_text.addDecimalLine(raw);
         textChanged();
     }
-    // AddLine of a text written in place (see PaneText::addLineInPlace).
-    template <typename ExactLength, typename Writer>
-    void AddLineInPlace(qsizetype maxLength, ExactLength &&exactLength, Writer &&write)
-    {
-        m_text.addLineInPlace(maxLength, std::forward<ExactLength>(exactLength), std::forward<Writer>(write));
-        textChanged();
-    }
     void Clear();
     qsizetype LineCount() const { return m_text.lineCount(); }
     // Selection start at the end of the text, length 0, scrolled so that the caret is visible.
@@ -84,8 +77,6 @@ private:
     void textChanged();
     void ensureMeasured() const;
     void remeasureFrom(qsizetype offset) const;
-    // The width of n bytes that are all digits and '-', or -1 when they are not.
-    qint64 digitRunWidth(const unsigned char *s, qsizetype n) const;
     void scrollToCaret();
     void updateScrollBars();
     qsizetype offsetAt(const QPoint &viewportPos) const;
@@ -107,8 +98,8 @@ private:
     std::array<std::int8_t, 256> m_glyphFont{}; // index into m_glyphFonts, -1 for nothing
     mutable std::vector<std::vector<quint32>> m_runGlyphs; // scratch for drawing, per font
     mutable std::vector<std::vector<QPointF>> m_runPositions;
-    // The advance of every digit when they are all equal (else -1), and of '-': a run of digits
-    // and '-' (the decimal pane's lines) is measured by counting instead of adding.
+    // The advance of every digit when they are all equal (else -1), and of '-': decimal lines
+    // kept as bytes are measured by counting instead of adding.
     int m_digitAdvance = -1;
     int m_dashAdvance = 0;
     int m_minAdvance = 1;

@@ -262,9 +262,7 @@ void PaneText::setKeepDecimalBytes(bool on)
 void PaneText::addDecimalLine(const QByteArray &raw)
 {
     if (!m_keepDecimal || (!m_decimal && !isEmpty())) {
-        addLineInPlace(
-            raw.size() * 4, [&raw] { return decimalLength(raw); },
-            [&raw](char *out) { return writeDecimalLine(raw, out); });
+        addDecimalText(raw);
         return;
     }
     const qsizetype length = decimalLength(raw);
@@ -295,6 +293,29 @@ void PaneText::addDecimalLine(const QByteArray &raw)
     m_size += length + 2;
     m_lineStarts.push_back(std::uint32_t(m_size));
     m_rawLineStarts.push_back(std::uint32_t(m_raw.size()));
+}
+
+void PaneText::addDecimalText(const QByteArray &raw)
+{
+    // addLine without a buffer of its own and without normalising: the text has no line break.
+    // The exact length is counted only when the pane is near its capacity; otherwise up to four
+    // bytes a byte are taken and the rest given back.
+    const qsizetype most = raw.size() * 4;
+    const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
+    const bool fits = m_text.size() + most + 2 <= m_capacity;
+    if (!makeRoom(fits ? qsizetype(0) : decimalLength(raw) + 2))
+        return;
+    const qsizetype base = m_text.size();
+    char *at = growBy(most + 2) + (atLineStart ? 0 : 2);
+    const qsizetype length = writeDecimalLine(raw, at);
+    m_text.resize(base + length + 2);
+    if (atLineStart) {
+        std::memcpy(m_text.data() + base + length, "\r\n", 2);
+        m_lineStarts.push_back(std::uint32_t(m_text.size()));
+    } else {
+        std::memcpy(m_text.data() + base, "\r\n", 2);
+        m_lineStarts.push_back(std::uint32_t(base + 2));
+    }
 }
 
 const char *PaneText::decimalLineBytes(qsizetype line, qsizetype *count) const
@@ -355,11 +376,7 @@ void PaneText::produce(qsizetype from, qsizetype to, char *out) const
 
 QByteArray PaneText::text() const
 {
-    if (!m_decimal)
-        return m_text;
-    QByteArray out(m_size, Qt::Uninitialized);
-    produce(0, m_size, out.data());
-    return out;
+    return m_decimal ? textRange(0, m_size) : m_text;
 }
 
 const char *PaneText::bytes(qsizetype from, qsizetype to, QByteArray &scratch) const

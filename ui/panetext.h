@@ -68,30 +68,6 @@ public:
     // none is), for digits and '-' of the given advances.
     void decimalAnchorBeforeX(qsizetype line, qint64 targetX, int digitAdvance, int dashAdvance,
                               qsizetype *textOffset, qint64 *x) const;
-    // addLine of a text that write(out) puts in place and whose length it returns: at most
-    // maxLength bytes, though write may use all of maxLength as scratch. exactLength() gives the
-    // length beforehand; it is asked only when the pane is near its capacity. The text must hold
-    // no CR, LF or byte 0 (it is taken as it is, without normalising).
-    template <typename ExactLength, typename Writer>
-    void addLineInPlace(qsizetype maxLength, ExactLength &&exactLength, Writer &&write)
-    {
-        toPlain();
-        const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
-        const bool fits = m_text.size() + maxLength + 2 <= m_capacity;
-        if (!makeRoom(fits ? qsizetype(0) : exactLength() + 2))
-            return;
-        const qsizetype base = m_text.size();
-        char *at = growBy(maxLength + 2) + (atLineStart ? 0 : 2);
-        const qsizetype length = write(at);
-        m_text.resize(base + length + 2);
-        if (atLineStart) {
-            std::memcpy(m_text.data() + base + length, "\r\n", 2);
-            m_lineStarts.push_back(std::uint32_t(m_text.size()));
-        } else {
-            std::memcpy(m_text.data() + base, "\r\n", 2);
-            m_lineStarts.push_back(std::uint32_t(base + 2));
-        }
-    }
     void clear();
 
     // Line breaks, plus one for a last line that is not empty.
@@ -116,6 +92,8 @@ private:
     void appendNormalised(const QByteArray &normal);
     // Makes the text `adding` bytes longer, their content unset; returns where they start.
     char *growBy(qsizetype adding);
+    // addDecimalLine as plain text, its decimal text written straight into the text.
+    void addDecimalText(const QByteArray &raw);
     // Turns decimal lines into plain text.
     void toPlain();
     void produce(qsizetype from, qsizetype to, char *out) const;

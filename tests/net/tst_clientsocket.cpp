@@ -296,6 +296,7 @@ private slots:
         }
         QVERIFY2(last == -1, "the buffers never filled");
         QVERIFY(cs.Socket()->QueuedBytes() > 0);
+        QCOMPARE(cs.Socket()->SendString(QByteArray()), 0);
         for (const char c : {'1', '2', '3'}) { // later sends wait behind what is queued
             QCOMPARE(cs.Socket()->SendString(QByteArray(1000, c)), -1);
             expected += QByteArray(1000, c);

@@ -222,6 +222,12 @@ private slots:
         ini::writeString(link, "PORT", "cmb1", "b");
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(readAll(target), QByteArray("[PORT]\r\ncmb1=b\r\n"));
+        // A link to that link: followed to its end, both stay links.
+        const QString outer = dir.filePath("outer.Ini");
+        QVERIFY(QFile::link(link, outer));
+        ini::writeString(outer, "PORT", "cmb1", "c");
+        QVERIFY(QFileInfo(outer).isSymLink() && QFileInfo(link).isSymLink());
+        QCOMPARE(readAll(target), QByteArray("[PORT]\r\ncmb1=c\r\n"));
     }
 
     // A file with a second name is written in place: both names see the change.
