@@ -5,7 +5,7 @@ PKG_BUILD  ?= build-package
 WERROR     ?= OFF
 JOBS       ?= 2
 
-.PHONY: deps configure build run test test-fast test-asan package test-package bench clean
+.PHONY: deps configure build run test test-fast test-asan package test-package bench clean windows-qt
 
 deps:
 	@bash scripts/install-deps.sh
@@ -52,6 +52,10 @@ test: test-fast test-asan test-package
 
 bench: build
 	@bash scripts/bench.sh $(BUILD)
+
+# Qt for Windows, built once into a cache outside the tree (tens of minutes the first time).
+windows-qt:
+	@bash scripts/windows-qt.sh
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PKG_BUILD)

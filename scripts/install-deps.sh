@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and `make run` need, only when one is missing.
-# Works as root and through sudo.
+# Works as root and through sudo (install-packages.sh).
 set -euo pipefail
 
 packages=(
@@ -14,26 +14,4 @@ packages=(
     desktop-file-utils appstream lintian      # and its validators
 )
 
-missing=()
-for p in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$p")
-    fi
-done
-
-if ((${#missing[@]} == 0)); then
-    exit 0
-fi
-
-echo "Installing: ${missing[*]}"
-if [ "$(id -u)" -eq 0 ]; then
-    sudo=()
-elif command -v sudo >/dev/null 2>&1; then
-    sudo=(sudo)
-else
-    echo "Missing packages (${missing[*]}) and neither root nor sudo is available." >&2
-    exit 1
-fi
-export DEBIAN_FRONTEND=noninteractive
-"${sudo[@]}" apt-get update -qq
-"${sudo[@]}" apt-get install -y -q "${missing[@]}"
+bash "$(dirname "$0")/install-packages.sh" "${packages[@]}"
