@@ -71,7 +71,9 @@ if ! (cd "$work/svg" && apt-get "${apt_private[@]}" -q --download-only source "q
     echo "windows-qt: the source of qt6-svg $svg_version could not be fetched; building without Qt SVG" >&2
 fi
 (cd "$work" && for dsc in ./*.dsc ./svg/*.dsc; do
-    [ -n "$(ls "$(dirname "$dsc")"/*.orig.tar.* 2>/dev/null)" ] && dpkg-source --no-check -x "$dsc" "${dsc%.dsc}.src" >/dev/null
+    if [ -n "$(ls "$(dirname "$dsc")"/*.orig.tar.* 2>/dev/null)" ]; then
+        dpkg-source --no-check -x "$dsc" "${dsc%.dsc}.src" >/dev/null
+    fi
 done)
 qtbase_src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base*.src' | head -n1)
 qtsvg_src=$(find "$work/svg" -maxdepth 1 -type d -name 'qt6-svg*.src' | head -n1)
