@@ -1,6 +1,8 @@
 #include "ui/dialogunits.h"
 
 #include <QFontMetrics>
+#include <QTextLayout>
+#include <QtMath>
 
 #include <cstdint>
 
@@ -21,6 +23,28 @@ DialogUnits dialogUnits(const QFont &font)
     const QFontMetrics fm(font);
     const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
     return {fm.horizontalAdvance(letters) / 52, fm.height()};
+}
+
+QSize wrappedTextSize(const QFont &font, const QString &text, int maxWidth)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QString(QChar::LineSeparator));
+    lines.replace(u'\r', QChar::LineSeparator);
+    lines.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(lines, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WordWrap); // as Qt::TextWordWrap draws it
+    layout.setTextOption(option);
+    layout.beginLayout();
+    int count = 0;
+    qreal width = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(maxWidth);
+        width = qMax(width, line.naturalTextWidth());
+        ++count;
+    }
+    layout.endLayout();
+    return QSize(qCeil(width), qMax(count, 1) * QFontMetrics(font).height());
 }
 
 MessageBoxLayout messageBoxLayout(DialogUnits du, QSize textSize, int okWidth)

@@ -15,6 +15,13 @@ struct DialogUnits {
 };
 DialogUnits dialogUnits(const QFont &font);
 
+// The size of a text drawn word-wrapped at maxWidth, each line break in it (CR LF, CR or LF)
+// starting a new line and tabs expanded: the widest line by the width of its glyphs, and the
+// lines counted at the font's integer height each. Summing the fractional line heights instead
+// (ascent + descent as the font engine gives them) would make one line of an 11 + 2.27 px font
+// 14 high where the text takes 13.
+QSize wrappedTextSize(const QFont &font, const QString &text, int maxWidth);
+
 struct MessageBoxLayout {
     QSize client;
     QRect label;

@@ -2,14 +2,20 @@
 
 #include <QFile>
 #include <QFontDatabase>
-#include <QStringList>
+#include <QFontMetrics>
 #include <QtEndian>
 
+#include <cstdio>
 #include <cstring>
 
 namespace fonts {
 
 namespace {
+
+// The family the copy of the fonts-wine file is loaded under.
+const char kLoadedFamily[] = "Miraven Tahoma";
+
+QString g_family = QStringLiteral("Tahoma");
 
 // The table directory of an sfnt: the offset of each table by its tag.
 struct Table {
@@ -39,9 +45,91 @@ Table findTable(const QByteArray &font, const char tag[4])
     return {};
 }
 
+void putU16(QByteArray &out, quint16 v)
+{
+    out.append(char(v >> 8));
+    out.append(char(v & 0xff));
+}
+
+// A name table whose family, full and PostScript names are `family`; every other name is kept.
+// Empty when the source table cannot be read.
+QByteArray renamedNameTable(const uchar *table, quint32 length, const QString &family)
+{
+    if (length < 6)
+        return {};
+    const quint16 count = qFromBigEndian<quint16>(table + 2);
+    const quint16 storage = qFromBigEndian<quint16>(table + 4);
+    if (6 + 12 * quint32(count) > length || storage > length)
+        return {};
+    QString postScript = family;
+    postScript.remove(u' ');
+    struct Record {
+        quint16 platform, encoding, language, nameId;
+        QByteArray text;
+    };
+    QList<Record> records;
+    for (int i = 0; i < count; ++i) {
+        const uchar *r = table + 6 + 12 * i;
+        Record rec{qFromBigEndian<quint16>(r), qFromBigEndian<quint16>(r + 2), qFromBigEndian<quint16>(r + 4),
+                   qFromBigEndian<quint16>(r + 6), {}};
+        const quint32 len = qFromBigEndian<quint16>(r + 8), off = qFromBigEndian<quint16>(r + 10);
+        if (rec.language >= 0x8000) // refers to a language-tag list that is not carried over
+            continue;
+        const bool unicode = rec.platform == 0 || rec.platform == 3;
+        if (rec.nameId == 1 || rec.nameId == 4 || rec.nameId == 6 || rec.nameId == 16 || rec.nameId == 21) {
+            const QString name = rec.nameId == 6 ? postScript : family;
+            if (unicode) {
+                for (QChar c : name)
+                    putU16(rec.text, c.unicode());
+            } else {
+                rec.text = name.toLatin1();
+            }
+        } else {
+            if (quint32(storage) + off + len > length)
+                return {};
+            rec.text = QByteArray(reinterpret_cast<const char *>(table) + storage + off, len);
+        }
+        records.append(rec);
+    }
+    QByteArray out;
+    putU16(out, 0);
+    putU16(out, quint16(records.size()));
+    putU16(out, quint16(6 + 12 * records.size()));
+    QByteArray strings;
+    for (const Record &rec : records) {
+        if (strings.size() + rec.text.size() > 0xffff)
+            return {};
+        putU16(out, rec.platform);
+        putU16(out, rec.encoding);
+        putU16(out, rec.language);
+        putU16(out, rec.nameId);
+        putU16(out, quint16(rec.text.size()));
+        putU16(out, quint16(strings.size()));
+        strings += rec.text;
+    }
+    return out + strings;
+}
+
+quint32 tableChecksum(const QByteArray &table)
+{
+    QByteArray padded = table;
+    padded.append(QByteArray((4 - padded.size() % 4) % 4, '\0'));
+    quint32 sum = 0;
+    for (qsizetype i = 0; i < padded.size(); i += 4)
+        sum += qFromBigEndian<quint32>(padded.constData() + i);
+    return sum;
+}
+
+// What a candidate measures, for the message when none fits.
+QString describe(const QFont &font)
+{
+    const QFontMetrics fm(font);
+    return QStringLiteral("ascent %1, height %2").arg(fm.ascent()).arg(fm.height());
+}
+
 } // namespace
 
-QByteArray withWindowsMetrics(const QByteArray &source)
+QByteArray withWindowsMetrics(const QByteArray &source, const QString &newFamily)
 {
     QByteArray font = source;
     const Table hhea = findTable(font, "hhea");
@@ -68,31 +156,88 @@ QByteArray withWindowsMetrics(const QByteArray &source)
         if (t.entry >= 0)
             p[t.entry] = uchar('x');
     }
+    if (newFamily.isEmpty())
+        return font;
+    // The renamed name table goes at the end of the file; its directory entry points there.
+    const Table name = findTable(font, "name");
+    if (name.entry < 0)
+        return {};
+    const QByteArray table = renamedNameTable(p + name.offset, name.length, newFamily);
+    if (table.isEmpty())
+        return {};
+    font.append(QByteArray((4 - font.size() % 4) % 4, '\0'));
+    const quint32 offset = quint32(font.size());
+    font.append(table);
+    font.append(QByteArray((4 - font.size() % 4) % 4, '\0'));
+    p = reinterpret_cast<uchar *>(font.data());
+    qToBigEndian<quint32>(tableChecksum(table), p + name.entry + 4);
+    qToBigEndian<quint32>(offset, p + name.entry + 8);
+    qToBigEndian<quint32>(quint32(table.size()), p + name.entry + 12);
     return font;
 }
 
-void install()
+QStringList defaultFontFiles()
+{
+    return {QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
+            QStringLiteral("/usr/share/fonts/truetype/wine/tahoma.ttf")};
+}
+
+bool hasWindowsLineMetrics(const QFont &font)
+{
+    const QFontMetrics fm(font);
+    return fm.ascent() == 11 && fm.height() == 13;
+}
+
+QString install(const QStringList &files)
 {
     static bool done = false;
     if (done)
-        return;
+        return {};
     done = true;
-    if (QFontDatabase::families().contains(QStringLiteral("Tahoma")))
-        return;
-    for (const char *path : {"/usr/share/wine/fonts/tahoma.ttf", "/usr/share/fonts/truetype/wine/tahoma.ttf"}) {
-        QFile file(QString::fromLatin1(path));
-        if (!file.open(QIODevice::ReadOnly))
+    g_family = QStringLiteral("Tahoma");
+    if (hasWindowsLineMetrics(tahoma(11)))
+        return {};
+    QStringList tried{QStringLiteral("\"Tahoma\" measures %1").arg(describe(tahoma(11)))};
+    const QString loaded = QString::fromLatin1(kLoadedFamily);
+    for (const QString &path : files) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            tried << QStringLiteral("%1: %2").arg(path, file.errorString());
             continue;
-        const QByteArray original = file.readAll();
-        const QByteArray patched = withWindowsMetrics(original);
-        if (QFontDatabase::addApplicationFontFromData(patched.isEmpty() ? original : patched) >= 0)
-            break;
+        }
+        const QByteArray patched = withWindowsMetrics(file.readAll(), loaded);
+        if (patched.isEmpty()) {
+            tried << QStringLiteral("%1: not a font whose metrics can be set").arg(path);
+            continue;
+        }
+        const int id = QFontDatabase::addApplicationFontFromData(patched);
+        if (id < 0 || !QFontDatabase::applicationFontFamilies(id).contains(loaded)) {
+            tried << QStringLiteral("%1: the font could not be loaded").arg(path);
+            continue;
+        }
+        g_family = loaded;
+        if (hasWindowsLineMetrics(tahoma(11)))
+            return {};
+        tried << QStringLiteral("%1 measures %2").arg(path, describe(tahoma(11)));
+        QFontDatabase::removeApplicationFont(id);
+        g_family = QStringLiteral("Tahoma");
     }
+    g_family = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+    const QString reason = QStringLiteral("no font measures 13 pixels a line with an ascent of 11 at 11 pixels (%1); "
+                                          "using \"%2\", whose lines may cut the marks over capitals")
+                               .arg(tried.join(QStringLiteral("; ")), g_family);
+    std::fprintf(stderr, "miraven: %s\n", qPrintable(reason));
+    return reason;
+}
+
+QString family()
+{
+    return g_family;
 }
 
 QFont tahoma(int pixelSize)
 {
-    QFont f(QStringLiteral("Tahoma"));
+    QFont f(g_family);
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixelSize);
     return f;

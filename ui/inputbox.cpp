@@ -18,8 +18,7 @@ TInputForm::TInputForm(const QString &caption, const QString &prompt, const QByt
     m_prompt = new QLabel(prompt, this);
     m_prompt->setTextFormat(Qt::PlainText);
     m_prompt->setWordWrap(true);
-    const QSize promptSize =
-        fm.boundingRect(QRect(0, 0, MulDiv(164, du.x, 4), 1 << 20), Qt::TextWordWrap, prompt).size();
+    const QSize promptSize = wrappedTextSize(font(), prompt, MulDiv(164, du.x, 4));
 
     m_edit = new TEdit(this);
     m_edit->setObjectName(QStringLiteral("Edit"));

@@ -31,9 +31,8 @@ TMessageForm::TMessageForm(const QString &caption, const QString &message, QWidg
     const QFontMetrics fm(font());
     const QScreen *screen = QGuiApplication::primaryScreen();
     const int maxWidth = qMax(1, (screen ? screen->geometry().width() : 1024) / 2);
-    const QRect text = fm.boundingRect(QRect(0, 0, maxWidth, 1 << 20),
-                                       Qt::TextWordWrap | Qt::TextExpandTabs, message);
-    const MessageBoxLayout l = messageBoxLayout(du, text.size(), fm.horizontalAdvance(QStringLiteral("OK")));
+    const QSize text = wrappedTextSize(font(), message, maxWidth);
+    const MessageBoxLayout l = messageBoxLayout(du, text, fm.horizontalAdvance(QStringLiteral("OK")));
 
     m_label = new QLabel(message, this);
     m_label->setObjectName(QStringLiteral("Message"));

@@ -15,7 +15,11 @@
 class TestDialogs : public QObject {
     Q_OBJECT
 private slots:
-    void initTestCase() { fonts::install(); }
+    void initTestCase()
+    {
+        fonts::install();
+        qApp->setFont(fonts::windowFont());
+    }
 
     void mulDivRoundsHalvesAwayFromZero_data()
     {
@@ -60,6 +64,34 @@ private slots:
         QCOMPARE(l.edit, QRect(12, 31, 246, 21));
         QCOMPARE(l.ok, QRect(57, 67, 75, 23));
         QCOMPARE(l.cancel, QRect(138, 67, 75, 23));
+    }
+
+    // The dialogs as built, in the window font, at every scale factor the tests run with: the
+    // worked examples' figures exactly (a line of text is 13 high, however the font engine
+    // rounds the fractional descent of the font).
+    void builtDialogsHaveTheWorkedExamplesFigures()
+    {
+        const DialogUnits du = dialogUnits(fonts::windowFont());
+        QCOMPARE(du.x, 6);
+        QCOMPARE(du.y, 13);
+        QCOMPARE(wrappedTextSize(fonts::windowFont(), QStringLiteral("Makro"), 1000).height(), 13);
+        QCOMPARE(wrappedTextSize(fonts::windowFont(), QStringLiteral("bir\r\niki\nüç\rdört"), 1000).height(), 4 * 13);
+
+        TInputForm form("Makro", "Makro", "eski");
+        QCOMPARE(form.size(), QSize(270, 103));
+        QCOMPARE(form.Edit()->geometry(), QRect(12, 31, 246, 21));
+        QCOMPARE(form.OkButton()->geometry(), QRect(57, 67, 75, 23));
+        QCOMPARE(form.CancelButton()->geometry(), QRect(138, 67, 75, 23));
+        QCOMPARE(form.findChild<QLabel *>()->geometry().topLeft(), QPoint(12, 13));
+
+        TMessageForm box("Sample", QStringLiteral("Öncelikle Port Bağlantısını Yapmalısınız."));
+        const QRect label = box.Label()->geometry();
+        QCOMPARE(label.topLeft(), QPoint(12, 13));
+        QCOMPARE(label.height(), 13);
+        QCOMPARE(box.Button()->geometry().top(), 42);
+        QCOMPARE(box.Button()->size(), QSize(75, 23));
+        QCOMPARE(box.height(), 78);
+        QCOMPARE(box.width(), qMax(label.width(), 75) + 24);
     }
 
     void messageBoxCopyTextLayout()
