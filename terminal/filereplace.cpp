@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 
 #ifdef Q_OS_UNIX
@@ -10,18 +11,99 @@
 #include <unistd.h>
 
 #include <cerrno>
+
+#ifndef O_PATH // a folder opened only to be walked from
+#define O_PATH O_RDONLY
+#endif
 #endif
 
 namespace filereplace {
 namespace {
 
-bool viaTemporaryFile(const QString &path, const QByteArray &content)
+#ifdef Q_OS_UNIX
+
+// A descriptor that closes itself.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    Fd(Fd &&o) noexcept : m_fd(o.m_fd) { o.m_fd = -1; }
+    Fd &operator=(Fd &&o) noexcept
+    {
+        std::swap(m_fd, o.m_fd);
+        return *this;
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now, reporting whether the close succeeded (a late write error shows here).
+    bool close()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+
+private:
+    int m_fd;
+};
+
+// The folder that holds the file, open, and the file's name in it.
+struct Place {
+    Fd folder;
+    QByteArray name;
+};
+
+bool mayFollow(const struct stat &link)
 {
-    QSaveFile out(path); // keeps the permissions of the file it replaces; commit() flushes
-    return out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
+    return link.st_uid == ::geteuid() || link.st_uid == 0;
 }
 
-#ifdef Q_OS_UNIX
+// Walks path one name at a time from the root (or the current folder), opening each folder
+// without following a link in its place; a link is read and walked in its stead only when
+// mayFollow allows it. The last name is not opened.
+bool locate(const QByteArray &path, Place *place)
+{
+    QList<QByteArray> names = path.split('/');
+    Fd folder(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
+    int links = 0;
+    while (folder.valid()) {
+        while (!names.isEmpty() && (names.first().isEmpty() || names.first() == "."))
+            names.removeFirst();
+        if (names.isEmpty())
+            return false; // the path names a folder
+        const QByteArray name = names.takeFirst();
+        struct stat st {};
+        const bool exists = ::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+        if (!exists && (errno != ENOENT || !names.isEmpty()))
+            return false;
+        if (exists && S_ISLNK(st.st_mode)) {
+            if (!mayFollow(st) || ++links > 40)
+                return false;
+            QByteArray target(qMax<qsizetype>(st.st_size, 255) + 1, '\0');
+            const ssize_t n = ::readlinkat(folder.get(), name.constData(), target.data(), size_t(target.size()));
+            if (n <= 0 || n >= target.size())
+                return false;
+            target.truncate(n);
+            if (target.startsWith('/'))
+                folder = Fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
+            names = target.split('/') + names;
+            continue;
+        }
+        if (names.isEmpty()) {
+            *place = Place{std::move(folder), name};
+            return true;
+        }
+        folder = Fd(::openat(folder.get(), name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    return false;
+}
+
 bool writeAllAt(int fd, const QByteArray &data)
 {
     qsizetype done = 0;
@@ -36,42 +118,102 @@ bool writeAllAt(int fd, const QByteArray &data)
     return true;
 }
 
-bool inPlace(const QString &path, const QByteArray &old, const QByteArray &content)
+bool readAll(int fd, QByteArray *out)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    bool ok = writeAllAt(fd, content) && ::ftruncate(fd, off_t(content.size())) == 0 && ::fsync(fd) == 0;
-    if (!ok) {
-        // What was written is undone; the old bytes fit where they stood before.
-        writeAllAt(fd, old);
-        if (::ftruncate(fd, off_t(old.size())) == 0)
-            ::fsync(fd);
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return false;
+        if (n == 0)
+            return true;
+        out->append(buffer, n);
     }
-    return ::close(fd) == 0 && ok;
 }
+
+Result inPlace(Fd &file, const QByteArray &old, const QByteArray &content)
+{
+    const bool ok = writeAllAt(file.get(), content) && ::ftruncate(file.get(), off_t(content.size())) == 0 &&
+                    ::fsync(file.get()) == 0;
+    if (ok)
+        return file.close() ? Result::Written : Result::Failed;
+    // What was written is undone; the old bytes fit where they stood before.
+    const bool restored = writeAllAt(file.get(), old) && ::ftruncate(file.get(), off_t(old.size())) == 0 &&
+                          ::fsync(file.get()) == 0;
+    return file.close() && restored ? Result::Failed : Result::FailedNotRestored;
+}
+
+// A new file beside the old one, renamed over it: the old name then holds the new content and
+// the old file's mode; nothing else is touched.
+Result viaTemporaryFile(const Place &place, const QByteArray &content, const struct stat *old)
+{
+    QByteArray temporary;
+    Fd out;
+    const mode_t mode = old ? (old->st_mode & 07777) : 0666; // the umask applies to a new file
+    for (int attempt = 0; attempt < 16 && !out.valid(); ++attempt) {
+        temporary = "." + place.name + "." + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        out = Fd(::openat(place.folder.get(), temporary.constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode));
+        if (!out.valid() && errno != EEXIST)
+            return Result::Failed;
+    }
+    bool ok = out.valid() && writeAllAt(out.get(), content) && (!old || ::fchmod(out.get(), mode) == 0) &&
+              ::fsync(out.get()) == 0;
+    ok = out.close() && ok;
+    ok = ok && ::renameat(place.folder.get(), temporary.constData(), place.folder.get(), place.name.constData()) == 0;
+    if (!ok) {
+        ::unlinkat(place.folder.get(), temporary.constData(), 0);
+        return Result::Failed;
+    }
+    ::fsync(place.folder.get()); // the rename itself reaches the disk (best effort on an O_PATH folder)
+    return Result::Written;
+}
+
 #endif
 
 } // namespace
 
-bool replace(const QString &path, const QByteArray &old, bool existed, const QByteArray &content)
-{
-    // A link is followed to its end (a link to a link too); a dangling one names the file to make.
-    const QFileInfo link(path);
-    const QString target = !link.isSymLink() ? path : link.exists() ? link.canonicalFilePath() : link.symLinkTarget();
 #ifdef Q_OS_UNIX
+
+Result replace(const QString &path, const std::function<QByteArray(const QByteArray *old)> &edit)
+{
+    Place place;
+    if (!locate(QFile::encodeName(path), &place))
+        return Result::Failed;
+    Fd file(::openat(place.folder.get(), place.name.constData(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.valid() && errno == ENOENT)
+        return viaTemporaryFile(place, edit(nullptr), nullptr);
+    if (!file.valid())
+        return Result::Failed; // not writable, or a link put there since it was looked at
     struct stat st {};
-    if (existed && ::stat(QFile::encodeName(target).constData(), &st) == 0) {
-        const QByteArray folder = QFile::encodeName(QFileInfo(target).absolutePath());
-        const bool mayRename = st.st_uid == ::geteuid() && st.st_nlink == 1 && ::access(folder.constData(), W_OK) == 0;
-        if (!mayRename)
-            return inPlace(target, old, content);
-    }
-#else
-    Q_UNUSED(old);
-    Q_UNUSED(existed);
-#endif
-    return viaTemporaryFile(target, content);
+    QByteArray old;
+    if (::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode) || !readAll(file.get(), &old))
+        return Result::Failed;
+    const QByteArray content = edit(&old);
+    const bool mayRename = st.st_uid == ::geteuid() && st.st_nlink == 1 &&
+                           ::faccessat(place.folder.get(), ".", W_OK, AT_EACCESS) == 0;
+    if (mayRename)
+        return viaTemporaryFile(place, content, &st);
+    return inPlace(file, old, content);
 }
+
+#else
+
+Result replace(const QString &path, const std::function<QByteArray(const QByteArray *old)> &edit)
+{
+    QByteArray old;
+    QFile in(path);
+    const bool existed = QFileInfo::exists(path);
+    if (existed && (!in.open(QIODevice::ReadOnly) || (old = in.readAll(), in.error() != QFileDevice::NoError)))
+        return Result::Failed;
+    const QByteArray content = edit(existed ? &old : nullptr);
+    QSaveFile out(path); // keeps the permissions of the file it replaces; commit() flushes
+    const bool ok = out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
+    return ok ? Result::Written : Result::Failed;
+}
+
+#endif
 
 } // namespace filereplace

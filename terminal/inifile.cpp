@@ -242,24 +242,19 @@ QByteArray readString(const QString &path, const QByteArray &section, const QByt
 void writeString(const QString &path, const QByteArray &section, const QByteArray &key,
                  const QByteArray &value, const QByteArray &initial)
 {
-    const auto fail = [&] {
-        throw EIniFileException(QStringLiteral("Unable to write to %1").arg(path).toStdString());
+    const auto fail = [&](filereplace::Result why = filereplace::Result::Failed) {
+        QString message = QStringLiteral("Unable to write to %1").arg(path);
+        if (why == filereplace::Result::FailedNotRestored)
+            message += QStringLiteral(", and its old content could not be put back: it may hold part of the new");
+        throw EIniFileException(message.toStdString());
     };
-    const QFileInfo info(path);
-    if (info.isDir() || writesFail())
+    if (QFileInfo(path).isDir() || writesFail())
         fail();
-
-    QByteArray content = initial;
-    if (info.exists()) {
-        QFile in(path);
-        if (!in.open(QIODevice::ReadOnly))
-            fail(); // rewriting what cannot be read would lose it
-        content = in.readAll();
-        if (in.error() != QFileDevice::NoError)
-            fail();
-    }
-    if (!filereplace::replace(path, content, info.exists(), withValue(content, section, key, value)))
-        fail();
+    const filereplace::Result result = filereplace::replace(path, [&](const QByteArray *old) {
+        return withValue(old ? *old : initial, section, key, value);
+    });
+    if (result != filereplace::Result::Written)
+        fail(result);
 }
 
 } // namespace ini

@@ -37,7 +37,8 @@ QByteArray readString(const QString &path, const QByteArray &section, const QByt
 // line: it is cut at its first CR, LF or byte 0 so that it cannot break the lines around it.
 // A missing file is created from initial (empty: from nothing). The write succeeds whenever the
 // file itself can be written, and a failed one leaves it byte for byte as it was (see
-// filereplace.h). Throws EIniFileException "Unable to write to <path>" when it cannot be written.
+// filereplace.h). Throws EIniFileException "Unable to write to <path>" when it cannot be written,
+// with a word more when a write in place failed and the old bytes could not be put back.
 void writeString(const QString &path, const QByteArray &section, const QByteArray &key,
                  const QByteArray &value, const QByteArray &initial = {});
 

@@ -8,8 +8,11 @@
 #include <QStandardPaths>
 #include <QTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 
 // Where the settings file lives and how it is written: beside the program or per user, through
 // symbolic and hard links, and, as an ordinary user, in folders that user may not write.
@@ -228,6 +231,97 @@ private slots:
         ini::writeString(outer, "PORT", "cmb1", "c");
         QVERIFY(QFileInfo(outer).isSymLink() && QFileInfo(link).isSymLink());
         QCOMPARE(readAll(target), QByteArray("[PORT]\r\ncmb1=c\r\n"));
+        // A link of one's own to a file not made yet: the file is made where it points.
+        const QString dangling = dir.filePath("dangling.Ini"), made = dir.filePath("made.Ini");
+        QVERIFY(QFile::link(made, dangling));
+        ini::writeString(dangling, "PORT", "cmb1", "d");
+        QVERIFY(QFileInfo(dangling).isSymLink());
+        QCOMPARE(readAll(made), QByteArray("[PORT]\r\ncmb1=d\r\n"));
+    }
+
+    // A link that another user put in the way (a program run with privileges, say through
+    // sudo -E, writing into that user's configuration folder) is never followed: nothing is
+    // made or changed where it points, and the write fails.
+    void aLinkPlantedByAnotherUserIsNotFollowed_data()
+    {
+        QTest::addColumn<QString>("linkName");   // the link, as a name in the folder
+        QTest::addColumn<QString>("pointsTo");   // where it points, in the folder
+        QTest::addColumn<QString>("writeTo");    // the settings file written
+        QTest::addColumn<QString>("untouched");  // what must not be made or changed
+        QTest::newRow("to a file") << "miraven.Ini" << "victim" << "miraven.Ini" << "victim";
+        QTest::newRow("dangling") << "miraven.Ini" << "created" << "miraven.Ini" << "created";
+        QTest::newRow("a folder on the way") << "cfg" << "elsewhere" << "cfg/miraven.Ini" << "elsewhere/miraven.Ini";
+        QTest::newRow("behind a link of one's own") << "planted" << "victim" << "own.Ini" << "victim";
+    }
+    void aLinkPlantedByAnotherUserIsNotFollowed()
+    {
+        if (::geteuid() != 0)
+            QSKIP("only root can make a link that belongs to another user");
+        QFETCH(QString, linkName);
+        QFETCH(QString, pointsTo);
+        QFETCH(QString, writeTo);
+        QFETCH(QString, untouched);
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("elsewhere");
+        writeAll(dir.filePath("victim"), "secret\n");
+        QVERIFY(QFile::link(dir.filePath(pointsTo), dir.filePath(linkName)));
+        QCOMPARE(::lchown(QFile::encodeName(dir.filePath(linkName)).constData(), 65534, 65534), 0);
+        QFile::link(dir.filePath("planted"), dir.filePath("own.Ini")); // root's own link to the planted one
+        const QByteArray before = readAll(dir.filePath(untouched));
+
+        try {
+            ini::writeString(dir.filePath(writeTo), "PORT", "cmb1", "x");
+            QFAIL("the write followed the planted link");
+        } catch (const EIniFileException &e) {
+            QCOMPARE(QString::fromUtf8(e.what()), "Unable to write to " + dir.filePath(writeTo));
+        }
+        QCOMPARE(readAll(dir.filePath(untouched)), before);
+        QVERIFY(QFileInfo(dir.filePath(linkName)).isSymLink());
+    }
+
+    // A write in place that fails part-way (here the file-size limit stops it) puts the old bytes
+    // back; when even that fails, the message says so instead of claiming the file is intact.
+    void aFailedWriteInPlaceIsRolledBack_data()
+    {
+        QTest::addColumn<int>("oldSize");
+        QTest::addColumn<bool>("restored");
+        QTest::newRow("old bytes fit under the limit") << 100 << true;
+        QTest::newRow("old bytes beyond the limit") << 300 << false;
+    }
+    void aFailedWriteInPlaceIsRolledBack()
+    {
+        QFETCH(int, oldSize);
+        QFETCH(bool, restored);
+        QTemporaryDir dir;
+        const QString file = dir.filePath("miraven.Ini"), other = dir.filePath("second-name.Ini");
+        const QByteArray head = "[PORT]\r\ncmb1=old\r\n;";
+        const QByteArray old = head + QByteArray(oldSize - head.size(), 'o');
+        writeAll(file, old);
+        // A second name makes the write go in place.
+        QCOMPARE(::link(QFile::encodeName(file).constData(), QFile::encodeName(other).constData()), 0);
+
+        struct rlimit saved {};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        struct rlimit limit = saved;
+        limit.rlim_cur = 150;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+        QString message;
+        try {
+            ini::writeString(file, "PORT", "cmb1", QByteArray(400, 'n'));
+        } catch (const EIniFileException &e) {
+            message = QString::fromUtf8(e.what());
+        }
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+
+        if (restored) {
+            QCOMPARE(message, "Unable to write to " + file);
+            QCOMPARE(readAll(other), old);
+        } else {
+            QVERIFY2(message.startsWith("Unable to write to " + file + ", and its old content could not be put back"),
+                     qPrintable(message));
+        }
     }
 
     // A file with a second name is written in place: both names see the change.
