@@ -7,20 +7,18 @@
 
 namespace {
 
-// The options the application object takes for itself; they come with one dash or two.
+// The options Qt 6 documents for every application (QGuiApplication, QApplication and the
+// platform plugins'); they come with one dash or two.
 struct QtOption {
     const char *name;
     bool takesValue;
 };
 constexpr QtOption kQtOptions[] = {
-    {"platform", true}, {"platformpluginpath", true}, {"platformtheme", true}, {"plugin", true},
-    {"qmljsdebugger", true}, {"qwindowgeometry", true}, {"geometry", true}, {"qwindowtitle", true},
-    {"title", true}, {"qwindowicon", true}, {"icon", true}, {"session", true}, {"style", true},
-    {"stylesheet", true}, {"display", true}, {"name", true}, {"dialogs", true}, {"fn", true},
-    {"font", true}, {"bg", true}, {"background", true}, {"fg", true}, {"foreground", true},
-    {"btn", true}, {"button", true}, {"im", true}, {"inputstyle", true}, {"visual", true},
-    {"ncols", true}, {"cmap", false}, {"reverse", false}, {"widgetcount", false}, {"nograb", false},
-    {"dograb", false}, {"sync", false},
+    {"style", true},         {"stylesheet", true},      {"widgetcount", false},   {"reverse", false},
+    {"qmljsdebugger", true}, {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true}, {"plugin", true},          {"qwindowgeometry", true}, {"qwindowicon", true},
+    {"qwindowtitle", true},  {"session", true},         {"display", true},        {"geometry", true},
+    {"dialogs", true},       {"fontengine", true},
 };
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QWidget>
 
 class QFileDialog;
+class TPane;
 class TfHelp;
 
 class TfMain : public QWidget, public MainControls {

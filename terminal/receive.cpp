@@ -2,7 +2,6 @@
 
 #include "terminal/fmain.h"
 
-#include "ui/decimaltext.h"
 #include "ui/pane.h"
 
 namespace {

@@ -32,15 +32,11 @@ constexpr std::array<Entry, 256> makeTable()
 constexpr std::array<Entry, 256> kTable = makeTable();
 } // namespace
 
-qsizetype decimalLength(const QByteArray &bytes)
-{
-    return decimalLength(bytes.constData(), bytes.size());
-}
-
-qsizetype decimalLength(const char *bytes, qsizetype n)
+qsizetype decimalLength(QByteArrayView bytes)
 {
     // Two characters a byte ("0-"), one more from 10 on, one more from 100 on.
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes);
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
     qsizetype length = 2 * n;
     qsizetype i = 0;
 #if defined(__SSE2__)
@@ -63,15 +59,11 @@ qsizetype decimalLength(const char *bytes, qsizetype n)
     return length;
 }
 
-qsizetype writeDecimalLine(const QByteArray &bytes, char *out)
-{
-    return writeDecimalLine(bytes.constData(), bytes.size(), out);
-}
-
-qsizetype writeDecimalLine(const char *bytes, qsizetype n, char *out)
+qsizetype writeDecimalLine(QByteArrayView bytes, char *out)
 {
     // Four bytes at a time: what an entry writes past its own end the next one overwrites.
-    const auto *s = reinterpret_cast<const unsigned char *>(bytes);
+    const auto *s = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
     char *d = out;
     qsizetype i = 0;
     for (; i + 1 < n; i += 2) {
@@ -89,7 +81,7 @@ qsizetype writeDecimalLine(const char *bytes, qsizetype n, char *out)
     return d - out;
 }
 
-QByteArray decimalLine(const QByteArray &bytes)
+QByteArray decimalLine(QByteArrayView bytes)
 {
     QByteArray out(bytes.size() * 4, Qt::Uninitialized);
     out.truncate(writeDecimalLine(bytes, out.data()));

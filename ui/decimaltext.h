@@ -2,15 +2,15 @@
 // The decimal line of received bytes: each byte's unsigned value followed by '-' (72-105-).
 
 #include <QByteArray>
+#include <QByteArrayView>
 
-QByteArray decimalLine(const QByteArray &bytes);
+QByteArray decimalLine(QByteArrayView bytes);
 
-// The same written into place: writes at most 4 bytes per byte at out (using them all as
+// The length of the decimal line of bytes.
+qsizetype decimalLength(QByteArrayView bytes);
+// The same line written into place: writes at most 4 bytes per byte at out (using them all as
 // scratch) and returns the length of the line, decimalLength() bytes.
-qsizetype decimalLength(const QByteArray &bytes);
-qsizetype writeDecimalLine(const QByteArray &bytes, char *out);
-qsizetype decimalLength(const char *bytes, qsizetype n);
-qsizetype writeDecimalLine(const char *bytes, qsizetype n, char *out);
+qsizetype writeDecimalLine(QByteArrayView bytes, char *out);
 
 // The length of one byte's number and its '-'.
 inline int decimalWidth(unsigned char v)

@@ -110,15 +110,15 @@ MainControls buildMainWindow(QWidget *w)
     // 4. Sent pane.
     c.RzGroupBox2 = named(new TGroupBox(QStringLiteral("Gönderilen"), w), "RzGroupBox2");
     windowLayout->addAligned(c.RzGroupBox2, TAlign::Top, QRect(0, 105, 689, 168));
-    c.Memo1 = named(new TPane(c.RzGroupBox2), "Memo1");
+    c.Memo1 = named(new TTextPane(c.RzGroupBox2), "Memo1");
     c.RzGroupBox2->Layout()->addAligned(c.Memo1, TAlign::Client, QRect(1, 14, 687, 153));
 
     // 5. Received panes.
     c.RzGroupBox3 = named(new TGroupBox(QStringLiteral("Gelen"), w), "RzGroupBox3");
     windowLayout->addAligned(c.RzGroupBox3, TAlign::Client, QRect(0, 273, 689, 280));
-    c.Memo2 = named(new TPane(c.RzGroupBox3), "Memo2");
+    c.Memo2 = named(new TTextPane(c.RzGroupBox3), "Memo2");
     c.RzGroupBox3->Layout()->addAligned(c.Memo2, TAlign::Client, QRect(1, 14, 399, 265));
-    c.Memo3 = named(new TPane(c.RzGroupBox3), "Memo3");
+    c.Memo3 = named(new TDecimalPane(c.RzGroupBox3), "Memo3");
     c.RzGroupBox3->Layout()->addAligned(c.Memo3, TAlign::Right, QRect(400, 14, 288, 265));
 
     // 6. Status bar with its one empty pane.

@@ -16,7 +16,8 @@ class QWidget;
 class TEdit;
 class TGlyphButton;
 class TGroupBox;
-class TPane;
+class TDecimalPane;
+class TTextPane;
 class TPanel;
 class TStatusBar;
 
@@ -31,9 +32,9 @@ struct MainControls {
     TGroupBox *RzGroupBox1;
     std::array<TGlyphButton *, 10> M; // M[0] is M1
     TGroupBox *RzGroupBox2;
-    TPane *Memo1;
+    TTextPane *Memo1;
     TGroupBox *RzGroupBox3;
-    TPane *Memo2;
+    TTextPane *Memo2;
     TStatusBar *RzStatusBar1;
     QLabel *stt1;
     TGlyphButton *RzBitBtn1;
@@ -47,7 +48,7 @@ struct MainControls {
     QLabel *Label2;
     TEdit *cmb1;
     TEdit *cmb2;
-    TPane *Memo3;
+    TDecimalPane *Memo3;
     TGlyphButton *RzBitBtn2;
 };
 

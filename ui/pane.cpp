@@ -31,7 +31,8 @@ QChar displayChar(unsigned char b)
 }
 } // namespace
 
-TPane::TPane(QWidget *parent) : QAbstractScrollArea(parent), m_viewTimer(new QTimer(this))
+TPane::TPane(QWidget *parent, std::unique_ptr<PaneModel> model, std::unique_ptr<PaneMeasure> measure)
+    : QAbstractScrollArea(parent), m_model(std::move(model)), m_measure(std::move(measure)), m_viewTimer(new QTimer(this))
 {
     m_viewTimer->setSingleShot(true);
     m_viewTimer->setInterval(kViewDelayMs);
@@ -55,10 +56,6 @@ void TPane::measureFont()
     for (int b = 0; b < 256; ++b)
         m_advance[size_t(b)] = (b == '\t') ? fm.horizontalAdvance(QLatin1String(kTabText))
                                            : fm.horizontalAdvance(displayChar(static_cast<unsigned char>(b)));
-    m_pairAdvance.resize(65536);
-    for (int lo = 0; lo < 256; ++lo)
-        for (int hi = 0; hi < 256; ++hi)
-            m_pairAdvance[size_t(lo | hi << 8)] = std::int16_t(m_advance[size_t(lo)] + m_advance[size_t(hi)]);
     // The glyph of each byte, found the way text layout finds it, fallback fonts included.
     m_glyphFonts.clear();
     for (int b = 0; b < 256; ++b) {
@@ -81,19 +78,10 @@ void TPane::measureFont()
     }
     m_runGlyphs.assign(m_glyphFonts.size(), {});
     m_runPositions.assign(m_glyphFonts.size(), {});
-    m_digitAdvance = m_advance['0'];
-    for (int d = '1'; d <= '9'; ++d)
-        if (m_advance[size_t(d)] != m_digitAdvance)
-            m_digitAdvance = -1;
-    m_dashAdvance = m_advance['-'];
     m_minAdvance = std::max(1, *std::min_element(m_advance.begin(), m_advance.end()));
-    // Decimal lines are kept as their bytes only where they can be measured by counting.
-    m_text.setKeepDecimalBytes(m_digitAdvance >= 0);
     m_lineHeight = qMax(1, fm.height());
     m_ascent = fm.ascent();
-    m_measuredTo = 0;
-    remeasureFrom(0);
-    m_measuredTo = m_text.size();
+    m_measure->setAdvances(m_advance);
 }
 
 void TPane::changeEvent(QEvent *e)
@@ -105,93 +93,19 @@ void TPane::changeEvent(QEvent *e)
     }
 }
 
-// Brings the width bookkeeping up to date from a byte offset on: O(bytes from there). Line
-// breaks are found with memchr so that the inner loop only adds advances.
+// Brings the measurements up to date with the text: O(bytes added since).
 void TPane::ensureMeasured() const
 {
-    if (m_measuredTo < m_text.size()) {
-        remeasureFrom(m_measuredTo);
-        m_measuredTo = m_text.size();
-    }
-}
-
-void TPane::remeasureFrom(qsizetype offset) const
-{
-    if (offset == 0) {
-        m_chunkX.clear();
-        m_lastLineWidth = 0;
-        m_widest = 0;
-    }
-    if (m_text.holdsDecimalBytes()) {
-        // Each new line is whole: its width is a count of digits and of dashes (one a byte).
-        for (qsizetype line = m_text.lineOf(offset); line < m_text.displayLines(); ++line) {
-            qsizetype count = 0;
-            m_text.decimalLineBytes(line, &count);
-            const qsizetype chars = m_text.lineLength(line);
-            m_lastLineWidth = qint64(chars - count) * m_digitAdvance + qint64(count) * m_dashAdvance;
-            m_widest = std::max(m_widest, m_lastLineWidth);
-        }
-        return;
-    }
-    const QByteArray &t = m_text.text();
-    const auto *s = reinterpret_cast<const unsigned char *>(t.constData());
-    const qsizetype n = t.size();
-    const int *adv = m_advance.data();
-    const std::int16_t *adv2 = m_pairAdvance.data();
-    qint64 x = m_lastLineWidth;
-    qsizetype i = offset;
-    while (i < n) {
-        if ((i & (kChunk - 1)) == 0)
-            m_chunkX.push_back(x);
-        const qsizetype chunkEnd = std::min(n, (i | (kChunk - 1)) + 1);
-        const void *cr = std::memchr(s + i, '\r', size_t(chunkEnd - i));
-        const qsizetype stop = cr ? static_cast<const unsigned char *>(cr) - s : chunkEnd;
-        qint64 a = 0, b = 0;
-        qsizetype k = i;
-        for (; k + 3 < stop; k += 4) {
-            a += adv2[s[k] | s[k + 1] << 8];
-            b += adv2[s[k + 2] | s[k + 3] << 8];
-        }
-        for (; k < stop; ++k)
-            a += adv[s[k]];
-        x += a + b;
-        i = stop;
-        if (i < chunkEnd) { // at a CR
-            if (i + 1 < n && s[i + 1] == '\n') {
-                m_widest = std::max(m_widest, x);
-                x = 0;
-                if (((i + 1) & (kChunk - 1)) == 0)
-                    m_chunkX.push_back(0); // the LF opens a chunk
-                i += 2;
-            } else {
-                x += adv['\r'];
-                ++i;
-            }
-        }
-    }
-    m_lastLineWidth = x;
-    m_widest = std::max(m_widest, x);
+    m_measure->follow();
 }
 
 qint64 TPane::XOfOffset(qsizetype offset) const
 {
     ensureMeasured();
-    const qsizetype line = m_text.lineOf(offset);
-    const qsizetype start = m_text.lineStart(line);
-    qsizetype from = start;
+    qsizetype from = 0;
     qint64 x = 0;
-    if (m_text.holdsDecimalBytes()) {
-        qsizetype index = 0;
-        m_text.decimalAnchor(line, offset, &from, &index);
-        x = qint64(from - start - index) * m_digitAdvance + qint64(index) * m_dashAdvance;
-    } else {
-        const qsizetype chunk = offset / kChunk;
-        if (chunk * kChunk > start && size_t(chunk) < m_chunkX.size()) {
-            from = chunk * kChunk;
-            x = m_chunkX[size_t(chunk)];
-        }
-    }
-    const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(from, offset, m_scratch));
+    m_measure->startFor(m_model->lineOf(offset), offset, &from, &x);
+    const auto *s = reinterpret_cast<const unsigned char *>(m_model->bytes(from, offset, m_scratch));
     for (qsizetype i = 0; i < offset - from; ++i)
         x += m_advance[s[i]];
     return x;
@@ -200,38 +114,13 @@ qint64 TPane::XOfOffset(qsizetype offset) const
 qsizetype TPane::byteAtX(qsizetype line, qint64 targetX, qint64 *xOfByte) const
 {
     ensureMeasured();
-    const qsizetype start = m_text.lineStart(line);
-    const qsizetype end = start + m_text.lineLength(line);
-    qsizetype i = start;
+    const qsizetype end = m_model->lineStart(line) + m_model->lineLength(line);
+    qsizetype i = 0;
     qint64 x = 0;
-    if (m_text.holdsDecimalBytes()) {
-        m_text.decimalAnchorBeforeX(line, targetX, m_digitAdvance, m_dashAdvance, &i, &x);
-    } else {
-        // Jump by chunks within the line.
-        qsizetype firstChunk = (start + kChunk - 1) / kChunk;
-        qsizetype lastChunk = std::min<qsizetype>(end / kChunk, qsizetype(m_chunkX.size()) - 1);
-        if (firstChunk <= lastChunk) {
-            qsizetype lo = firstChunk, hi = lastChunk, best = -1;
-            while (lo <= hi) {
-                const qsizetype mid = (lo + hi) / 2;
-                if (m_chunkX[size_t(mid)] <= targetX) {
-                    best = mid;
-                    lo = mid + 1;
-                } else {
-                    hi = mid - 1;
-                }
-            }
-            if (best >= 0) {
-                i = best * kChunk;
-                x = m_chunkX[size_t(best)];
-            }
-        }
-    }
-    // From there at most a chunk, or an anchor's worth of numbers (four characters a byte), to walk.
-    const qsizetype walk = m_text.holdsDecimalBytes() ? 4 * PaneText::kDecimalAnchor + 4 : kChunk;
-    const qsizetype walkEnd = std::min(end, i + walk);
+    m_measure->startBeforeX(line, targetX, &i, &x);
+    const qsizetype walkEnd = std::min(end, i + m_measure->walkLimit());
     const qsizetype base = i;
-    const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(base, walkEnd, m_scratch));
+    const auto *s = reinterpret_cast<const unsigned char *>(m_model->bytes(base, walkEnd, m_scratch));
     while (i < walkEnd && x + m_advance[s[i - base]] <= targetX) {
         x += m_advance[s[i - base]];
         ++i;
@@ -270,11 +159,11 @@ void TPane::updateScrollBars()
     ensureMeasured();
     const int visibleLines = qMax(1, viewport()->height() / m_lineHeight);
     QScrollBar *v = verticalScrollBar();
-    v->setRange(0, int(qMax<qsizetype>(0, m_text.displayLines() - visibleLines)));
+    v->setRange(0, int(qMax<qsizetype>(0, m_model->displayLines() - visibleLines)));
     v->setPageStep(visibleLines);
     v->setSingleStep(1);
     QScrollBar *h = horizontalScrollBar();
-    const qint64 range = qMax<qint64>(0, m_widest + 2 * kPad - viewport()->width());
+    const qint64 range = qMax<qint64>(0, m_measure->widest() + 2 * kPad - viewport()->width());
     h->setRange(0, int(qMin<qint64>(range, INT_MAX)));
     h->setPageStep(qMax(1, viewport()->width()));
     h->setSingleStep(qMax(1, m_advance['x']));
@@ -282,14 +171,8 @@ void TPane::updateScrollBars()
 
 void TPane::textChanged()
 {
-    if (m_text.changedFrom() == 0) { // set or cleared: measure it all again
-        m_measuredTo = 0;
-        m_chunkX.clear();
-        m_lastLineWidth = 0;
-        m_widest = 0;
-    }
-    m_anchor = qMin(m_anchor, m_text.size());
-    m_caret = qMin(m_caret, m_text.size());
+    m_anchor = qMin(m_anchor, m_model->size());
+    m_caret = qMin(m_caret, m_model->size());
     if (!m_viewTimer->isActive())
         m_viewTimer->start();
 }
@@ -303,34 +186,40 @@ void TPane::FlushView()
     viewport()->update();
 }
 
-void TPane::SetText(const QByteArray &text)
+void TTextPane::SetText(const QByteArray &text)
 {
     m_text.setText(text);
     textChanged();
 }
 
-void TPane::AppendText(const QByteArray &bytes)
+void TTextPane::AppendText(const QByteArray &bytes)
 {
     m_text.append(bytes);
     textChanged();
 }
 
-void TPane::AddLine(const QByteArray &line)
+void TTextPane::AddLine(const QByteArray &line)
 {
     m_text.addLine(line);
     textChanged();
 }
 
+void TDecimalPane::AddDecimalLine(QByteArrayView raw)
+{
+    m_lines.addLine(raw);
+    textChanged();
+}
+
 void TPane::Clear()
 {
-    m_text.clear();
+    m_model->clear();
     m_anchor = m_caret = 0;
     textChanged();
 }
 
 void TPane::CaretToEnd()
 {
-    m_anchor = m_caret = m_text.size();
+    m_anchor = m_caret = m_model->size();
     m_scrollToCaret = true;
     if (!m_viewTimer->isActive())
         m_viewTimer->start();
@@ -340,7 +229,7 @@ void TPane::scrollToCaret()
 {
     m_scrollToCaret = false;
     QScrollBar *v = verticalScrollBar();
-    const qsizetype caretLine = m_text.lineOf(m_caret);
+    const qsizetype caretLine = m_model->lineOf(m_caret);
     const int visible = qMax(1, viewport()->height() / m_lineHeight);
     if (caretLine < v->value())
         v->setValue(int(caretLine));
@@ -355,14 +244,14 @@ void TPane::scrollToCaret()
 
 void TPane::Select(qsizetype start, qsizetype length)
 {
-    m_anchor = qBound<qsizetype>(0, start, m_text.size());
-    m_caret = qBound<qsizetype>(0, start + length, m_text.size());
+    m_anchor = qBound<qsizetype>(0, start, m_model->size());
+    m_caret = qBound<qsizetype>(0, start + length, m_model->size());
     viewport()->update();
 }
 
 QByteArray TPane::SelectedText() const
 {
-    return m_text.textRange(SelStart(), SelStart() + SelLength());
+    return m_model->textRange(SelStart(), SelStart() + SelLength());
 }
 
 void TPane::CopySelection() const
@@ -395,20 +284,21 @@ void TPane::paintEvent(QPaintEvent *)
 
     for (int r = 0; r < rows; ++r) {
         const qsizetype line = firstLine + r;
-        if (line >= m_text.displayLines())
+        if (line >= m_model->displayLines())
             break;
         const int y = r * m_lineHeight;
-        const qsizetype start = m_text.lineStart(line);
-        const qsizetype end = start + m_text.lineLength(line);
+        const qsizetype start = m_model->lineStart(line);
+        const qsizetype end = start + m_model->lineLength(line);
         qint64 x0 = 0;
         const qsizetype from = byteAtX(line, qMax(0, hx), &x0);
         // The bytes up to the right edge: no more than the narrowest character fills.
         const qsizetype most = std::min(end, from + w / m_minAdvance + 2);
-        const auto *s = reinterpret_cast<const unsigned char *>(m_text.bytes(from, most, m_scratch)) - from;
+        // s[i] is the byte at from + i.
+        const auto *s = reinterpret_cast<const unsigned char *>(m_model->bytes(from, most, m_scratch));
         qsizetype to = from;
         qint64 x = x0;
         while (to < most && x < hx + w) {
-            x += m_advance[s[to]];
+            x += m_advance[s[to - from]];
             ++to;
         }
         // Selection background, then text.
@@ -416,10 +306,10 @@ void TPane::paintEvent(QPaintEvent *)
             const qsizetype a = qBound(from, selA, to), b = qMin(selB, to);
             qint64 xa = x0, xb = x0;
             for (qsizetype i = from; i < a; ++i)
-                xa += m_advance[s[i]];
+                xa += m_advance[s[i - from]];
             xb = xa;
             for (qsizetype i = a; i < b; ++i)
-                xb += m_advance[s[i]];
+                xb += m_advance[s[i - from]];
             if (selB > end && to == end)
                 xb += m_advance[' '];
             if (xb > xa)
@@ -427,12 +317,12 @@ void TPane::paintEvent(QPaintEvent *)
         }
         if (to > from) {
             p.setPen(pal.color(QPalette::Text));
-            drawBytes(p, s + from, to - from, qreal(x0 - hx), qreal(y + m_ascent));
+            drawBytes(p, s, to - from, qreal(x0 - hx), qreal(y + m_ascent));
         }
     }
     // The caret, when the pane has the focus.
     if (hasFocus() && SelLength() == 0) {
-        const qsizetype line = m_text.lineOf(m_caret);
+        const qsizetype line = m_model->lineOf(m_caret);
         const int r = int(line) - firstLine;
         if (r >= 0 && r < rows) {
             const qint64 cx = XOfOffset(m_caret) - hx;
@@ -448,8 +338,8 @@ qsizetype TPane::offsetAt(const QPoint &pos) const
         line = verticalScrollBar()->value() - 1;
     if (line < 0)
         return 0;
-    if (line >= m_text.displayLines())
-        return m_text.size();
+    if (line >= m_model->displayLines())
+        return m_model->size();
     qint64 x;
     return byteAtX(line, qMax(0, pos.x() - kPad + horizontalScrollBar()->value()), &x);
 }
@@ -480,7 +370,7 @@ void TPane::keyPressEvent(QKeyEvent *e)
         return;
     }
     if (e->matches(QKeySequence::SelectAll)) {
-        Select(0, m_text.size());
+        Select(0, m_model->size());
         return;
     }
     QScrollBar *v = verticalScrollBar();
@@ -517,6 +407,6 @@ void TPane::contextMenuEvent(QContextMenuEvent *e)
     QMenu menu(this);
     QAction *copy = menu.addAction(QStringLiteral("Copy"), this, [this] { CopySelection(); });
     copy->setEnabled(SelLength() > 0);
-    menu.addAction(QStringLiteral("Select All"), this, [this] { Select(0, m_text.size()); });
+    menu.addAction(QStringLiteral("Select All"), this, [this] { Select(0, m_model->size()); });
     menu.exec(e->globalPos());
 }

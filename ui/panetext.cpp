@@ -1,7 +1,5 @@
 #include "ui/panetext.h"
 
-#include "ui/decimaltext.h"
-
 #include <QtAlgorithms>
 
 #include <algorithm>
@@ -9,10 +7,6 @@
 #include <emmintrin.h>
 #endif
 #include <cstring>
-
-PaneText::PaneText(qsizetype capacity) : m_capacity(capacity)
-{
-}
 
 namespace {
 // The first CR or LF in [from, end), or end.
@@ -71,7 +65,7 @@ char *PaneText::growBy(qsizetype adding)
     // in one go, holding up the event loop.
     const qsizetype needed = base + adding;
     if (needed > m_text.capacity() && needed > kReserveAllAbove)
-        m_text.reserve(m_capacity);
+        m_text.reserve(capacity());
     m_text.resize(needed);
     return m_text.data() + base;
 }
@@ -98,29 +92,13 @@ void PaneText::appendNormalised(const QByteArray &normal)
 void PaneText::setText(const QByteArray &text)
 {
     QByteArray normal = normalised(text);
-    if (normal.size() > m_capacity)
+    if (normal.size() > capacity())
         throw EOutOfCapacity();
-    toPlain();
     if (normal == m_text)
         return;
     m_text.truncate(0);
-    m_lineStarts.assign(1, 0);
-    m_changedFrom = 0;
+    resetLines();
     appendNormalised(normal);
-}
-
-// Whether `adding` more bytes fit: a single text larger than the capacity is refused, and one
-// that would make the pane hold more clears it, the new text included, as the line cap does.
-bool PaneText::makeRoom(qsizetype adding)
-{
-    if (adding > m_capacity)
-        throw EOutOfCapacity();
-    if (size() + adding > m_capacity) {
-        clear();
-        return false;
-    }
-    m_changedFrom = size();
-    return true;
 }
 
 namespace {
@@ -178,7 +156,6 @@ bool scanNormal(const char *s, qsizetype n, qsizetype *kept, std::vector<std::ui
 
 void PaneText::append(const QByteArray &bytes)
 {
-    toPlain();
     static thread_local std::vector<std::uint32_t> starts;
     qsizetype kept = 0;
     if (scanNormal(bytes.constData(), bytes.size(), &kept, starts)) {
@@ -201,7 +178,6 @@ void PaneText::append(const QByteArray &bytes)
 
 void PaneText::addLine(const QByteArray &text)
 {
-    toPlain();
     static const QByteArray crlf("\r\n");
     const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
     // The same as appending the joined text, without building it.
@@ -219,229 +195,8 @@ void PaneText::addLine(const QByteArray &text)
 
 void PaneText::clear()
 {
-    // The buffers keep their size: a pane that filled once will fill again, and giving the
-    // memory back only to fault it in anew costs more than holding it.
+    // The buffer keeps its size: a pane that filled once will fill again, and giving the memory
+    // back only to fault it in anew costs more than holding it.
     m_text.truncate(0);
-    m_lineStarts.assign(1, 0);
-    m_changedFrom = 0;
-    m_decimal = false;
-    m_size = 0;
-    m_raw.truncate(0);
-    m_rawLineStarts.assign(1, 0);
-    m_anchors.clear();
-}
-
-qsizetype PaneText::lineCount() const
-{
-    const qsizetype breaks = qsizetype(m_lineStarts.size()) - 1;
-    return breaks + (size() > qsizetype(m_lineStarts.back()) ? 1 : 0);
-}
-
-qsizetype PaneText::lineLength(qsizetype line) const
-{
-    const qsizetype start = m_lineStarts[size_t(line)];
-    const qsizetype end = size_t(line) + 1 < m_lineStarts.size() ? qsizetype(m_lineStarts[size_t(line) + 1]) - 2 : size();
-    return end - start;
-}
-
-qsizetype PaneText::lineOf(qsizetype offset) const
-{
-    auto it = std::upper_bound(m_lineStarts.begin(), m_lineStarts.end(), std::uint32_t(offset));
-    return qsizetype(it - m_lineStarts.begin()) - 1;
-}
-
-// Decimal lines kept as their bytes.
-
-void PaneText::setKeepDecimalBytes(bool on)
-{
-    m_keepDecimal = on;
-    if (!on)
-        toPlain();
-}
-
-void PaneText::addDecimalLine(const QByteArray &raw)
-{
-    if (!m_keepDecimal || (!m_decimal && !isEmpty())) {
-        addDecimalText(raw);
-        return;
-    }
-    const qsizetype length = decimalLength(raw);
-    if (!makeRoom(length + 2))
-        return;
-    if (!m_decimal) { // empty: from now on, bytes
-        m_decimal = true;
-        m_size = 0;
-        m_raw.truncate(0);
-        m_rawLineStarts.assign(1, 0);
-        m_anchors.clear();
-    }
-    // An anchor at every kDecimalAnchor-th byte: the text before it is counted a block at a time.
-    qsizetype textAt = m_size;
-    for (qsizetype i = 0, rawAt = m_raw.size(); i < raw.size();) {
-        const qsizetype blockEnd = qMin(raw.size(), i + (kDecimalAnchor - rawAt % kDecimalAnchor));
-        if (rawAt % kDecimalAnchor == 0)
-            m_anchors.push_back(std::uint32_t(textAt));
-        textAt += decimalLength(raw.constData() + i, blockEnd - i);
-        rawAt += blockEnd - i;
-        i = blockEnd;
-    }
-    // Like the text, the bytes take their whole room (at most half the capacity) at once.
-    const qsizetype needed = m_raw.size() + raw.size();
-    if (needed > m_raw.capacity() && needed > kReserveAllAbove / 2)
-        m_raw.reserve(m_capacity / 2);
-    m_raw.append(raw);
-    m_size += length + 2;
-    m_lineStarts.push_back(std::uint32_t(m_size));
-    m_rawLineStarts.push_back(std::uint32_t(m_raw.size()));
-}
-
-void PaneText::addDecimalText(const QByteArray &raw)
-{
-    // addLine without a buffer of its own and without normalising: the text has no line break.
-    // The exact length is counted only when the pane is near its capacity; otherwise up to four
-    // bytes a byte are taken and the rest given back.
-    const qsizetype most = raw.size() * 4;
-    const bool atLineStart = m_text.isEmpty() || m_text.endsWith("\r\n");
-    const bool fits = m_text.size() + most + 2 <= m_capacity;
-    if (!makeRoom(fits ? qsizetype(0) : decimalLength(raw) + 2))
-        return;
-    const qsizetype base = m_text.size();
-    char *at = growBy(most + 2) + (atLineStart ? 0 : 2);
-    const qsizetype length = writeDecimalLine(raw, at);
-    m_text.resize(base + length + 2);
-    if (atLineStart) {
-        std::memcpy(m_text.data() + base + length, "\r\n", 2);
-        m_lineStarts.push_back(std::uint32_t(m_text.size()));
-    } else {
-        std::memcpy(m_text.data() + base, "\r\n", 2);
-        m_lineStarts.push_back(std::uint32_t(base + 2));
-    }
-}
-
-const char *PaneText::decimalLineBytes(qsizetype line, qsizetype *count) const
-{
-    const qsizetype from = m_rawLineStarts[size_t(line)];
-    const qsizetype to = size_t(line) + 1 < m_rawLineStarts.size() ? qsizetype(m_rawLineStarts[size_t(line) + 1]) : m_raw.size();
-    *count = to - from;
-    return m_raw.constData() + from;
-}
-
-void PaneText::decimalAnchor(qsizetype line, qsizetype offset, qsizetype *textOffset, qsizetype *index) const
-{
-    const qsizetype lineRaw = m_rawLineStarts[size_t(line)];
-    *textOffset = m_lineStarts[size_t(line)];
-    *index = 0;
-    // The last anchor at or before offset, if it lies within this line.
-    auto it = std::upper_bound(m_anchors.begin(), m_anchors.end(), std::uint32_t(offset));
-    if (it == m_anchors.begin())
-        return;
-    const qsizetype k = (it - m_anchors.begin()) - 1;
-    const qsizetype raw = k * kDecimalAnchor;
-    if (raw < lineRaw || qsizetype(m_anchors[size_t(k)]) < *textOffset)
-        return;
-    qsizetype count = 0;
-    decimalLineBytes(line, &count);
-    if (raw - lineRaw >= count)
-        return;
-    *textOffset = m_anchors[size_t(k)];
-    *index = raw - lineRaw;
-}
-
-// Writes the text of [from, to) to out: the numbers of the bytes, a line break after each line.
-void PaneText::produce(qsizetype from, qsizetype to, char *out) const
-{
-    char number[4];
-    qsizetype line = lineOf(from);
-    while (from < to) {
-        qsizetype at = 0, index = 0;
-        decimalAnchor(line, from, &at, &index);
-        qsizetype count = 0;
-        const auto *raw = reinterpret_cast<const unsigned char *>(decimalLineBytes(line, &count));
-        for (; index < count && at < to; ++index) {
-            const int width = decimalWidth(raw[index]);
-            writeDecimalLine(reinterpret_cast<const char *>(raw + index), 1, number);
-            for (int c = 0; c < width; ++c, ++at)
-                if (at >= from && at < to)
-                    *out++ = number[c];
-        }
-        for (const char c : {'\r', '\n'}) { // the line break after the line
-            if (at >= from && at < to)
-                *out++ = c;
-            ++at;
-        }
-        from = at;
-        ++line;
-    }
-}
-
-QByteArray PaneText::text() const
-{
-    return m_decimal ? textRange(0, m_size) : m_text;
-}
-
-const char *PaneText::bytes(qsizetype from, qsizetype to, QByteArray &scratch) const
-{
-    if (!m_decimal)
-        return m_text.constData() + from;
-    if (scratch.size() < to - from)
-        scratch.resize(to - from);
-    produce(from, to, scratch.data());
-    return scratch.constData();
-}
-
-void PaneText::toPlain()
-{
-    if (!m_decimal)
-        return;
-    const QByteArray plain = text();
-    const std::vector<std::uint32_t> starts = m_lineStarts;
-    const qsizetype changedFrom = m_changedFrom;
-    m_decimal = false;
-    m_raw.truncate(0);
-    m_rawLineStarts.assign(1, 0);
-    m_anchors.clear();
-    m_text.truncate(0);
-    std::memcpy(growBy(plain.size()), plain.constData(), size_t(plain.size()));
-    m_lineStarts = starts;
-    m_changedFrom = changedFrom;
-}
-
-QByteArray PaneText::textRange(qsizetype from, qsizetype to) const
-{
-    if (!m_decimal)
-        return m_text.mid(from, to - from);
-    QByteArray out(to - from, Qt::Uninitialized);
-    produce(from, to, out.data());
-    return out;
-}
-
-void PaneText::decimalAnchorBeforeX(qsizetype line, qint64 targetX, int digitAdvance, int dashAdvance,
-                                    qsizetype *textOffset, qint64 *x) const
-{
-    const qsizetype lineText = m_lineStarts[size_t(line)];
-    const qsizetype lineRaw = m_rawLineStarts[size_t(line)];
-    qsizetype count = 0;
-    decimalLineBytes(line, &count);
-    *textOffset = lineText;
-    *x = 0;
-    // The anchors inside the line, searched by their x (which grows with them).
-    qsizetype lo = (lineRaw + kDecimalAnchor - 1) / kDecimalAnchor;
-    qsizetype hi = count > 0 ? (lineRaw + count - 1) / kDecimalAnchor : lo - 1;
-    hi = qMin(hi, qsizetype(m_anchors.size()) - 1);
-    const auto xOf = [&](qsizetype k) {
-        const qsizetype index = k * kDecimalAnchor - lineRaw;
-        const qsizetype chars = qsizetype(m_anchors[size_t(k)]) - lineText;
-        return qint64(chars - index) * digitAdvance + qint64(index) * dashAdvance;
-    };
-    while (lo <= hi) {
-        const qsizetype mid = (lo + hi) / 2;
-        const qint64 xm = xOf(mid);
-        if (xm <= targetX) {
-            *textOffset = m_anchors[size_t(mid)];
-            *x = xm;
-            lo = mid + 1;
-        } else {
-            hi = mid - 1;
-        }
-    }
+    resetLines();
 }

@@ -28,6 +28,9 @@ private slots:
         QTest::newRow("nothing") << QStringList{p} << int(CommandLine::Run) << "";
         QTest::newRow("Qt's own options") << QStringList{p, "-platform", "offscreen", "--style", "Fusion", "-reverse"}
                                           << int(CommandLine::Run) << "";
+        QTest::newRow("Qt 6's font engine option") << QStringList{p, "-fontengine", "freetype"} << int(CommandLine::Run) << "";
+        QTest::newRow("an X11 option of Qt 4") << QStringList{p, "-bg", "red"} << int(CommandLine::Error)
+                                               << "miraven: Unknown option 'bg'. (try --help)";
         QTest::newRow("--help") << QStringList{p, "--help"} << int(CommandLine::Help) << "Usage: miraven [options]";
         QTest::newRow("-h") << QStringList{p, "-h"} << int(CommandLine::Help) << "--version";
         QTest::newRow("--version") << QStringList{p, "--version"} << int(CommandLine::Version) << "miraven 2.";

@@ -62,11 +62,11 @@ private slots:
         TfMain &w = *f.window;
         w.Memo1->SetText("1");
         w.Memo2->SetText("2");
-        w.Memo3->SetText("3");
+        w.Memo3->AddDecimalLine("3");
         const QByteArray settings = f.settingsFile();
         w.MenuItem1->trigger(); // the received text pane only
         QCOMPARE(w.Memo2->Text(), QByteArray());
-        QCOMPARE(w.Memo3->Text(), QByteArray("3"));
+        QCOMPARE(w.Memo3->Text(), QByteArray("51-\r\n"));
         w.Memo2->SetText("2");
         w.RzBitBtn2->click(); // both received panes
         QCOMPARE(w.Memo2->Text(), QByteArray());

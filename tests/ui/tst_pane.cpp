@@ -12,29 +12,71 @@ class TestPane : public QObject {
 private slots:
     void initTestCase() { fonts::install(); }
 
-    // The view's per-chunk positions agree with a plain sum of advances, however the text
-    // arrived: in one piece, in odd pieces, across line breaks, in lines of megabytes.
-    // Runs of digits and '-' are measured by counting; mixed runs are not taken for them.
-    void decimalRunsMeasureAsTheirAdvances()
+    // The two ways of measuring agree with a plain sum of advances: a decimal pane's, from the
+    // bytes behind its lines (by counting where all digits are equally wide, from the kept x of
+    // its anchors where they are not), and a text pane's, from its chunks, on the same text.
+    void decimalAndTextMeasuresAgree_data()
     {
-        TPane pane;
-        const QByteArray lines[] = {"72-105-13-10-", "1-2x-3", "-9", "0", "12 3-", QByteArray("255-").repeated(5000)};
-        QByteArray all;
-        for (const QByteArray &l : lines)
-            all += l + "\r\n";
-        pane.SetText(all);
-        const QFontMetrics fm(pane.viewport()->font());
-        qsizetype start = 0;
-        qint64 widest = 0;
-        for (const QByteArray &l : lines) {
-            qint64 plain = 0;
-            for (char c : l)
-                plain += fm.horizontalAdvance(QChar(char16_t(static_cast<unsigned char>(c))));
-            QCOMPARE(pane.XOfOffset(start + l.size()), plain);
-            widest = qMax(widest, plain);
-            start += l.size() + 2;
+        QTest::addColumn<bool>("equalDigits");
+        QTest::newRow("digits equally wide") << true;
+        QTest::newRow("digits of different widths") << false;
+    }
+    void decimalAndTextMeasuresAgree()
+    {
+        QFETCH(bool, equalDigits);
+        Advances advance{};
+        for (int b = 0; b < 256; ++b)
+            advance[size_t(b)] = 3 + b % 5;
+        for (int d = '0'; d <= '9'; ++d)
+            advance[size_t(d)] = equalDigits ? 6 : 4 + d % 4;
+        QByteArray every;
+        for (int v = 0; v < 256; ++v)
+            every += char(v);
+        const QList<QByteArray> lines{"Hi", QByteArray(), every.repeated(40), every.left(100), every.repeated(3)};
+        DecimalLines decimal;
+        PaneText text;
+        DecimalMeasure byBytes(decimal);
+        TextMeasure byText(text);
+        byBytes.setAdvances(advance);
+        byText.setAdvances(advance);
+        for (int round = 0; round < 2; ++round) { // the second after a clear: measured anew
+            for (const QByteArray &l : lines) {
+                decimal.addLine(l);
+                text.addLine(decimalLine(l));
+            }
+            byBytes.follow();
+            byText.follow();
+            const QByteArray all = text.text();
+            QCOMPARE(decimal.text(), all);
+            qint64 widest = 0, x = 0;
+            QByteArray scratch;
+            for (qsizetype offset = 0; offset <= all.size(); ++offset) {
+                const qsizetype line = text.lineOf(offset);
+                // The x of an offset: the advances of the bytes before it in its line.
+                x = offset == text.lineStart(line) ? 0 : x + advance[static_cast<unsigned char>(all[offset - 1])];
+                if (offset == text.lineStart(line) + text.lineLength(line))
+                    widest = qMax(widest, x);
+                if (offset > text.lineStart(line) + text.lineLength(line))
+                    continue; // between CR and LF: no place of the view
+                for (PaneMeasure *m : {static_cast<PaneMeasure *>(&byBytes), static_cast<PaneMeasure *>(&byText)}) {
+                    qsizetype from = 0;
+                    qint64 at = 0;
+                    m->startFor(line, offset, &from, &at);
+                    QVERIFY(from >= text.lineStart(line) && from <= offset);
+                    QVERIFY(offset - from <= m->walkLimit());
+                    for (qsizetype i = from; i < offset; ++i)
+                        at += advance[static_cast<unsigned char>(all[i])];
+                    QCOMPARE(at, x);
+                    // From the place found for this x, the offset is reached walking forward.
+                    m->startBeforeX(line, x, &from, &at);
+                    QVERIFY(from >= text.lineStart(line) && from <= offset && at <= x);
+                }
+            }
+            QCOMPARE(byBytes.widest(), widest);
+            QCOMPARE(byText.widest(), widest);
+            decimal.clear();
+            text.clear();
         }
-        QCOMPARE(pane.WidestLine(), widest);
     }
 
     // A pane that keeps decimal lines as bytes measures, selects and draws exactly as one that
@@ -45,8 +87,9 @@ private slots:
         for (int v = 0; v < 256; ++v)
             every += char(v);
         const QList<QByteArray> lines{every.repeated(3), "Hi", QByteArray(), every.left(40)};
-        TPane kept, plain;
-        for (TPane *p : {&kept, &plain}) {
+        TDecimalPane kept;
+        TTextPane plain;
+        for (TPane *p : std::initializer_list<TPane *>{&kept, &plain}) {
             p->resize(300, 120);
             p->show();
         }
@@ -56,7 +99,6 @@ private slots:
             text += decimalLine(l) + "\r\n";
         }
         plain.SetText(text);
-        QVERIFY(kept.Model().holdsDecimalBytes());
         QCOMPARE(kept.Text(), plain.Text());
         QCOMPARE(kept.WidestLine(), plain.WidestLine());
         for (qsizetype offset = 0; offset <= text.size(); offset += 1 + offset / 5)
@@ -65,17 +107,38 @@ private slots:
         plain.Select(5, 900);
         QCOMPARE(kept.SelectedText(), plain.SelectedText());
         for (const int h : {0, 333, 2000}) { // the same picture wherever the view stands
-            for (TPane *p : {&kept, &plain}) {
+            for (TPane *p : std::initializer_list<TPane *>{&kept, &plain}) {
                 p->FlushView();
                 p->horizontalScrollBar()->setValue(h);
             }
             QCOMPARE(kept.viewport()->grab().toImage(), plain.viewport()->grab().toImage());
         }
+        // Cleared after it was measured and filled with other lines, then scrolled fully right:
+        // measured anew, drawn as the text pane draws them, and a click lands on the same byte.
+        kept.Clear();
+        const QList<QByteArray> others{QByteArray(1500, char(0xC8)), "\x01"};
+        text.clear();
+        for (const QByteArray &l : others) {
+            kept.AddDecimalLine(l);
+            text += decimalLine(l) + "\r\n";
+        }
+        plain.SetText(text);
+        for (TPane *p : std::initializer_list<TPane *>{&kept, &plain}) {
+            p->FlushView();
+            p->horizontalScrollBar()->setValue(p->horizontalScrollBar()->maximum());
+        }
+        QCOMPARE(kept.WidestLine(), plain.WidestLine());
+        QCOMPARE(kept.horizontalScrollBar()->value(), plain.horizontalScrollBar()->value());
+        QCOMPARE(kept.viewport()->grab().toImage(), plain.viewport()->grab().toImage());
+        QTest::mousePress(kept.viewport(), Qt::LeftButton, {}, QPoint(150, 5));
+        QTest::mousePress(plain.viewport(), Qt::LeftButton, {}, QPoint(150, 5));
+        QCOMPARE(kept.SelStart(), plain.SelStart());
+        QVERIFY(kept.SelStart() > 5000);
     }
 
     void positionsOfLongLines()
     {
-        TPane pane;
+        TTextPane pane;
         pane.resize(300, 200);
         QByteArray all;
         const QByteArray piece = QByteArray("abc\xFEW ").repeated(1000) + "\r\n" + QByteArray("x").repeated(5000);
@@ -113,7 +176,7 @@ private slots:
 
     void selectAndCopy()
     {
-        TPane pane;
+        TTextPane pane;
         pane.SetText("ab\r\n\xFE\xF0z");
         pane.Select(1, 5);
         QCOMPARE(pane.SelectedText(), QByteArray("b\r\n\xFE\xF0"));

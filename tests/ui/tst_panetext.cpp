@@ -1,3 +1,4 @@
+#include "ui/decimallines.h"
 #include "ui/decimaltext.h"
 #include "ui/panetext.h"
 
@@ -95,74 +96,46 @@ private slots:
             }
     }
 
-    // A decimal line written straight into plain text equals the same line added, whatever the
-    // pane held before, at the capacity too (where its exact length decides).
-    void aLineWrittenInPlaceEqualsAnAddedLine()
-    {
-        const QByteArray line("72-105-");
-        for (const QByteArray &before : {QByteArray(), QByteArray("ab\r\n"), QByteArray("ab"), QByteArray("1234")}) {
-            for (qsizetype capacity : {qsizetype(100), qsizetype(13), qsizetype(12)}) {
-                PaneText inPlace(capacity), added(capacity);
-                inPlace.setKeepDecimalBytes(false);
-                inPlace.setText(before);
-                added.setText(before);
-                inPlace.addDecimalLine("Hi");
-                QVERIFY(!inPlace.holdsDecimalBytes());
-                added.addLine(line);
-                QCOMPARE(inPlace.text(), added.text());
-                QCOMPARE(inPlace.displayLines(), added.displayLines());
-                for (qsizetype l = 0; l < added.displayLines(); ++l)
-                    QCOMPARE(inPlace.lineStart(l), added.lineStart(l));
-                QCOMPARE(inPlace.lineCount(), added.lineCount());
-            }
-        }
-    }
-
-    // A pane of decimal lines keeps their bytes, yet reads exactly as the same lines added as
-    // text: after each step of a table of steps, the text, the lines and every range agree.
+    // The decimal pane's model keeps the received bytes, yet reads exactly as a text model
+    // given the same decimal lines as text: after each step of a table of steps, the text, the
+    // lines and every range agree.
     void decimalLinesReadAsTheirText_data()
     {
-        QTest::addColumn<QList<QByteArray>>("steps"); // "D:" bytes: a decimal line; "S:", "A:", "L:": set, append, add line; "C": clear
+        QTest::addColumn<QList<QByteArray>>("steps"); // "D:" bytes: a decimal line; "C": clear
         QTest::addColumn<qsizetype>("capacity");
         QByteArray every;
         for (int v = 0; v < 256; ++v)
             every += char(v);
         const QByteArray big = every.repeated(5); // past several anchors
+        const qsizetype whole = PaneModel::kDefaultCapacity;
         using L = QList<QByteArray>;
-        QTest::newRow("one line") << L{"D:" + QByteArray("Hi\r\n")} << PaneText::kDefaultCapacity;
-        QTest::newRow("empty lines") << L{"D:", "D:", "D:x"} << PaneText::kDefaultCapacity;
-        QTest::newRow("long lines") << L{"D:" + big, "D:" + every, "D:" + big} << PaneText::kDefaultCapacity;
-        QTest::newRow("then text is set") << L{"D:" + big, "S:plain\nnext"} << PaneText::kDefaultCapacity;
-        QTest::newRow("then appended to") << L{"D:abc", "A:tail\r", "D:z"} << PaneText::kDefaultCapacity;
-        QTest::newRow("then a line added") << L{"D:abc", "L:status", "D:q"} << PaneText::kDefaultCapacity;
-        QTest::newRow("cleared and again") << L{"D:" + big, "C", "D:" + every} << PaneText::kDefaultCapacity;
-        QTest::newRow("after text") << L{"S:x", "D:ab"} << PaneText::kDefaultCapacity;
+        QTest::newRow("one line") << L{"D:" + QByteArray("Hi\r\n")} << whole;
+        QTest::newRow("empty lines") << L{"D:", "D:", "D:x"} << whole;
+        QTest::newRow("long lines") << L{"D:" + big, "D:" + every, "D:" + big} << whole;
+        QTest::newRow("lines across anchors") << L{"D:" + every.left(200), "D:" + every.left(100), "D:" + big} << whole;
+        QTest::newRow("cleared and again") << L{"D:" + big, "C", "D:" + every} << whole;
         QTest::newRow("the capacity clears it") << L{"D:" + every, "D:" + every, "D:ab"} << qsizetype(1500);
     }
     void decimalLinesReadAsTheirText()
     {
         QFETCH(QList<QByteArray>, steps);
         QFETCH(qsizetype, capacity);
-        PaneText kept(capacity), plain(capacity);
-        plain.setKeepDecimalBytes(false);
+        DecimalLines kept(capacity);
+        PaneText plain(capacity);
         for (const QByteArray &step : steps) {
             const QByteArray arg = step.mid(2);
-            for (PaneText *t : {&kept, &plain}) {
-                switch (step.at(0)) {
-                case 'D': t->addDecimalLine(arg); break;
-                case 'S': t->setText(arg); break;
-                case 'A': t->append(arg); break;
-                case 'L': t->addLine(arg); break;
-                case 'C': t->clear(); break;
-                }
+            if (step.at(0) == 'D') {
+                kept.addLine(arg);
+                plain.addLine(decimalLine(arg));
+            } else {
+                kept.clear();
+                plain.clear();
             }
-            QVERIFY(!plain.holdsDecimalBytes());
             const QByteArray text = plain.text();
             QCOMPARE(kept.text(), text);
             QCOMPARE(kept.size(), text.size());
             QCOMPARE(kept.lineCount(), plain.lineCount());
             QCOMPARE(kept.displayLines(), plain.displayLines());
-            QCOMPARE(kept.changedFrom(), plain.changedFrom());
             for (qsizetype l = 0; l < plain.displayLines(); ++l) {
                 QCOMPARE(kept.lineStart(l), plain.lineStart(l));
                 QCOMPARE(kept.lineLength(l), plain.lineLength(l));
@@ -175,8 +148,34 @@ private slots:
                     QCOMPARE(kept.lineOf(from), plain.lineOf(from));
                 }
         }
-        if (steps.first().startsWith("D:") && steps.size() == 1)
-            QVERIFY(kept.holdsDecimalBytes()); // it did keep the bytes
+    }
+
+    // A set or a clear is counted, so that a view measures again from the start however many
+    // changes came between two looks; an append or an unchanged set is not.
+    void resetsAreCounted()
+    {
+        PaneText t;
+        quint64 n = t.resets();
+        t.append("ab");
+        t.addLine("c");
+        QCOMPARE(t.resets(), n);
+        t.setText("x");
+        QCOMPARE(t.resets(), ++n);
+        t.setText("x");
+        QCOMPARE(t.resets(), n);
+        t.clear();
+        QCOMPARE(t.resets(), ++n);
+        PaneText small(4);
+        n = small.resets();
+        small.append("abc");
+        small.append("de"); // the capacity clears it
+        QCOMPARE(small.resets(), n + 1);
+        DecimalLines d;
+        n = d.resets();
+        d.addLine("A");
+        QCOMPARE(d.resets(), n);
+        d.clear();
+        QCOMPARE(d.resets(), n + 1);
     }
 
     void capacity()
@@ -201,6 +200,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EOutOfCapacity, pane.setText("\n\n\n\n\n\n"));
         try {
             pane.setText(QByteArray(11, 'x'));
+            QFAIL("a text larger than the capacity was taken");
         } catch (const EOutOfCapacity &e) {
             QCOMPARE(QByteArray(e.what()), QByteArray("Text exceeds memo capacity"));
         }

@@ -156,7 +156,7 @@ private slots:
     // reach into the first.
     void paneLinesStandALineHeightApart()
     {
-        TPane *pane = c.Memo1;
+        TTextPane *pane = c.Memo1;
         pane->SetText("_\r\n" + cp1254::fromUnicode(kCapitals));
         pane->FlushView();
         const QImage img = shot(pane->viewport());
@@ -189,7 +189,7 @@ private slots:
     void theEndOfALongLineIsDrawnWhereTheCaretIs()
     {
         QFETCH(QByteArray, line);
-        TPane *pane = c.Memo2;
+        TTextPane *pane = c.Memo2;
         pane->SetText(line);
         pane->CaretToEnd();
         pane->FlushView();
@@ -215,7 +215,7 @@ private slots:
     // The select-all highlight covers the text exactly: it ends where the text's ink ends.
     void theSelectionCoversTheTextExactly()
     {
-        TPane *pane = c.Memo2;
+        TTextPane *pane = c.Memo2;
         for (const QByteArray &line : {QByteArray(40, 'y'), QByteArray(80, 'i')}) {
             pane->SetText(line);
             pane->FlushView();
