@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+    qt6-translations-l10n   # Qt's own texts (save dialog, edit menus) in the user's language
     fonts-wine           # a Tahoma-compatible font
     fonts-dejavu-core    # fallback sans font
     xvfb xauth           # virtual display for screenshots and `make run` without a desktop

@@ -405,8 +405,9 @@ void TPane::contextMenuEvent(QContextMenuEvent *e)
         return;
     }
     QMenu menu(this);
-    QAction *copy = menu.addAction(QStringLiteral("Copy"), this, [this] { CopySelection(); });
+    // Worded as an edit's menu is, so that Qt's translations give them in the user's language.
+    QAction *copy = menu.addAction(QCoreApplication::translate("QLineEdit", "&Copy"), this, [this] { CopySelection(); });
     copy->setEnabled(SelLength() > 0);
-    menu.addAction(QStringLiteral("Select All"), this, [this] { Select(0, m_model->size()); });
+    menu.addAction(QCoreApplication::translate("QLineEdit", "Select All"), this, [this] { Select(0, m_model->size()); });
     menu.exec(e->globalPos());
 }

@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/commandline.h"
 #include "app/exceptionbox.h"
 #include "core/apptitle.h"
@@ -10,7 +11,10 @@
 
 #include <QAbstractButton>
 
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QPushButton>
 #include <QMessageBox>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -113,6 +117,37 @@ private slots:
     }
 
     // A start-up whose settings file cannot be written shows the failure under the title and goes on.
+    // Qt's own texts follow the user's language: the save dialog's buttons and an edit's menu
+    // read Turkish for a Turkish locale and English for the C locale.
+    void qtTextsFollowTheLanguage_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<bool>("translated");
+        QTest::addColumn<QString>("save");
+        QTest::addColumn<QString>("copy");
+        QTest::newRow("Turkish") << "tr_TR" << true << "&Kaydet" << "&Kopyala";
+        QTest::newRow("C") << "C" << false << "&Save" << "&Copy";
+    }
+    void qtTextsFollowTheLanguage()
+    {
+        QFETCH(QString, locale);
+        QFETCH(bool, translated);
+        QFETCH(QString, save);
+        QFETCH(QString, copy);
+        QCOMPARE(installQtTranslations(QLocale(locale)), translated);
+        QCOMPARE(QCoreApplication::translate("QLineEdit", "&Copy"), copy);
+        QFileDialog dialog;
+        dialog.setOptions(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        const auto *buttons = dialog.findChild<QDialogButtonBox *>();
+        QVERIFY(buttons);
+        QStringList texts;
+        for (const QAbstractButton *b : buttons->buttons())
+            texts << b->text();
+        QVERIFY2(texts.contains(save), qPrintable(texts.join(u'|')));
+        installQtTranslations(QLocale::c());
+    }
+
     void startupWithAFolderInPlaceOfTheSettingsFile()
     {
         QTemporaryDir dir;
