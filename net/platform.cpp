@@ -1,6 +1,7 @@
 #include "net/platform.h"
 
 #include "core/codepage.h"
+#include "net/sys.h"
 #include "net/wsaerrors.h"
 
 #include <QCoreApplication>
@@ -9,15 +10,6 @@
 #include <QPointer>
 #include <QSocketNotifier>
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/ioctl.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -49,7 +41,7 @@ LookupCompleteEvent::LookupCompleteEvent(RequestHandle r, int err, QByteArray d)
 namespace {
 
 struct Entry {
-    int fd = -1;
+    sys::Descriptor fd = sys::kNoDescriptor;
     QPointer<QObject> target;
     unsigned mask = 0;
     std::unique_ptr<QSocketNotifier> readNotifier;
@@ -63,15 +55,6 @@ struct Lookup {
     QPointer<QObject> target;
     bool posted = false;
 };
-
-constexpr int kReceiveBufferBytes = 256 * 1024;
-
-// Connect errors that the kernel may report at once on loopback but that the select model
-// reports through FD_CONNECT.
-bool isConnectOutcome(int err)
-{
-    return err == ECONNREFUSED || err == ETIMEDOUT || err == ENETUNREACH || err == EHOSTUNREACH;
-}
 
 } // namespace
 
@@ -122,7 +105,7 @@ struct Platform::Private {
         e.connectPending = false;
         if (e.writeNotifier)
             e.writeNotifier->setEnabled(false);
-        post(s, e, FD_CONNECT, wsa::fromErrno(err));
+        post(s, e, FD_CONNECT, err);
         if (err == 0) {
             e.connected = true;
             post(s, e, FD_WRITE, 0);
@@ -138,23 +121,23 @@ struct Platform::Private {
         e->readNotifier->setEnabled(false); // until the next recv
         if (!e->connected || e->closePosted)
             return;
-        int waiting = 0;
-        if (::ioctl(e->fd, FIONREAD, &waiting) == 0 && waiting > 0) {
+        unsigned long waiting = 0;
+        int error = 0;
+        if (sys::bytesWaiting(e->fd, &waiting, &error) && waiting > 0) {
             post(s, *e, FD_READ, 0);
             return;
         }
-        char c;
-        const ssize_t r = ::recv(e->fd, &c, 1, MSG_PEEK | MSG_DONTWAIT);
+        const int r = sys::peek(e->fd, &error);
         if (r > 0) {
             post(s, *e, FD_READ, 0);
         } else if (r == 0) {
             e->closePosted = true;
             post(s, *e, FD_CLOSE, 0);
-        } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+        } else if (error == wsa::EWOULDBLOCK_) {
             e->readNotifier->setEnabled(true);
         } else {
             e->closePosted = true;
-            post(s, *e, FD_CLOSE, wsa::fromErrno(errno));
+            post(s, *e, FD_CLOSE, error);
         }
     }
 
@@ -165,11 +148,7 @@ struct Platform::Private {
             return;
         e->writeNotifier->setEnabled(false);
         if (e->connectPending) {
-            int err = 0;
-            socklen_t len = sizeof err;
-            if (::getsockopt(e->fd, SOL_SOCKET, SO_ERROR, &err, &len) != 0)
-                err = errno;
-            completeConnect(s, *e, err);
+            completeConnect(s, *e, sys::connectError(e->fd));
         } else if (e->connected) {
             post(s, *e, FD_WRITE, 0);
         }
@@ -208,7 +187,7 @@ struct Platform::Private {
                 bool ok = false;
                 const quint32 v4 = a.toIPv4Address(&ok);
                 if (ok && a.protocol() == QAbstractSocket::IPv4Protocol) {
-                    const std::uint32_t n = htonl(v4);
+                    const std::uint32_t n = sys::hostToNetwork(v4);
                     data = QByteArray(reinterpret_cast<const char *>(&n), 4);
                     error = 0;
                     break;
@@ -249,13 +228,17 @@ int Platform::startup()
 {
     if (d->fault(Call::Startup))
         return m_lastError;
-    return 0;
+    return sys::startup();
 }
 
 int Platform::cleanup()
 {
     if (d->fault(Call::Cleanup))
         return SOCKET_ERROR;
+    if (const int error = sys::cleanup()) {
+        m_lastError = error;
+        return SOCKET_ERROR;
+    }
     return 0;
 }
 
@@ -263,16 +246,9 @@ SocketHandle Platform::socket()
 {
     if (d->fault(Call::Socket))
         return INVALID_SOCKET;
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        m_lastError = wsa::fromErrno(errno);
+    const sys::Descriptor fd = sys::openStream(&m_lastError);
+    if (fd == sys::kNoDescriptor)
         return INVALID_SOCKET;
-    }
-    // A bounded receive buffer, as the select model's platform keeps it: what one FD_READ finds
-    // waiting stays a size that a handler can show at once (kernel autotuning would let it grow
-    // to many megabytes under a flood, and one arrival would then hold up the event loop).
-    const int receiveBuffer = kReceiveBufferBytes;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
     const SocketHandle h = d->nextHandle++;
     auto e = std::make_unique<Entry>();
     e->fd = fd;
@@ -287,36 +263,32 @@ int Platform::connect(SocketHandle s, const SockAddrIn &addr)
     Entry *e = d->entry(s);
     if (!e)
         return SOCKET_ERROR;
-    sockaddr_in sa{};
-    sa.sin_family = addr.family;
-    sa.sin_port = addr.port;
-    sa.sin_addr.s_addr = addr.addr;
-    const int r = ::connect(e->fd, reinterpret_cast<const sockaddr *>(&sa), sizeof sa);
-    const int err = r == 0 ? 0 : errno;
+    int err = 0;
+    const sys::ConnectResult r = sys::connect(e->fd, addr.addr, addr.port, &err);
 
     if (e->mask == 0) { // blocking mode: the call's own outcome
-        if (r == 0) {
+        if (r == sys::ConnectResult::Connected) {
             e->connected = true;
             return 0;
         }
-        m_lastError = wsa::fromErrno(err);
+        m_lastError = err;
         return SOCKET_ERROR;
     }
 
-    if (r == 0 || isConnectOutcome(err)) {
+    if (r == sys::ConnectResult::Connected || r == sys::ConnectResult::Outcome) {
         d->ensureNotifiers(s, *e);
-        d->completeConnect(s, *e, err);
+        d->completeConnect(s, *e, r == sys::ConnectResult::Connected ? 0 : err);
         m_lastError = wsa::EWOULDBLOCK_;
         return SOCKET_ERROR;
     }
-    if (err == EINPROGRESS) {
+    if (r == sys::ConnectResult::InProgress) {
         d->ensureNotifiers(s, *e);
         e->connectPending = true;
         e->writeNotifier->setEnabled(true);
         m_lastError = wsa::EWOULDBLOCK_;
         return SOCKET_ERROR;
     }
-    m_lastError = wsa::fromErrno(err);
+    m_lastError = err;
     return SOCKET_ERROR;
 }
 
@@ -327,14 +299,9 @@ int Platform::send(SocketHandle s, const char *buf, int len)
     Entry *e = d->entry(s);
     if (!e)
         return SOCKET_ERROR;
-    const ssize_t r = ::send(e->fd, buf, size_t(len), MSG_NOSIGNAL);
+    const qint64 r = sys::send(e->fd, buf, len, &m_lastError);
     if (r < 0) {
-        const int err = errno;
-        // This layer never shuts its own side down, so a broken pipe means the peer ended the
-        // connection (typically with a reset whose error the readiness check has already
-        // taken); it is reported as the reset it is, not as a local abort.
-        m_lastError = err == EPIPE ? wsa::ECONNRESET_ : wsa::fromErrno(err);
-        if ((err == EAGAIN || err == EWOULDBLOCK) && e->writeNotifier && e->connected)
+        if (m_lastError == wsa::EWOULDBLOCK_ && e->writeNotifier && e->connected)
             e->writeNotifier->setEnabled(true);
         return SOCKET_ERROR;
     }
@@ -350,9 +317,7 @@ int Platform::recv(SocketHandle s, char *buf, int len)
     if (d->fault(Call::Recv)) {
         result = SOCKET_ERROR;
     } else {
-        const ssize_t r = ::recv(e->fd, buf, size_t(len), 0);
-        if (r < 0)
-            m_lastError = wsa::fromErrno(errno);
+        const qint64 r = sys::recv(e->fd, buf, len, &m_lastError);
         result = r < 0 ? SOCKET_ERROR : int(r);
     }
     d->armRead(*e);
@@ -371,7 +336,7 @@ int Platform::closesocket(SocketHandle s)
     Entry &e = *it->second;
     e.readNotifier.reset();
     e.writeNotifier.reset();
-    ::close(e.fd);
+    sys::close(e.fd);
     d->sockets.erase(it);
     return 0;
 }
@@ -379,13 +344,8 @@ int Platform::closesocket(SocketHandle s)
 int Platform::ioctlFionread(SocketHandle s, unsigned long *waiting)
 {
     Entry *e = d->entry(s);
-    int n = 0;
-    if (!e || ::ioctl(e->fd, FIONREAD, &n) != 0) {
-        if (e)
-            m_lastError = wsa::fromErrno(errno);
+    if (!e || !sys::bytesWaiting(e->fd, waiting, &m_lastError))
         return SOCKET_ERROR;
-    }
-    *waiting = static_cast<unsigned long>(n);
     return 0;
 }
 
@@ -394,8 +354,7 @@ int Platform::ioctlFionbio(SocketHandle s, bool nonBlocking)
     Entry *e = d->entry(s);
     if (!e)
         return SOCKET_ERROR;
-    const int flags = ::fcntl(e->fd, F_GETFL);
-    ::fcntl(e->fd, F_SETFL, nonBlocking ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+    sys::setNonBlocking(e->fd, nonBlocking);
     return 0;
 }
 
@@ -407,8 +366,7 @@ int Platform::asyncSelect(SocketHandle s, QObject *target, unsigned mask)
     e->target = target;
     e->mask = target ? mask : 0;
     if (e->mask) {
-        const int flags = ::fcntl(e->fd, F_GETFL);
-        ::fcntl(e->fd, F_SETFL, flags | O_NONBLOCK);
+        sys::setNonBlocking(e->fd, true);
         d->ensureNotifiers(s, *e);
         d->armRead(*e);
     } else {
@@ -438,9 +396,7 @@ RequestHandle Platform::asyncGetServByName(QObject *target, const QByteArray &se
     const RequestHandle request = d->nextRequest++;
     auto it = d->lookups.emplace(request, Lookup{target, false}).first;
     // A local file lookup: answered at once, delivered like any other lookup result.
-    const servent *se = ::getservbyname(service.constData(), protocol.constData());
-    if (se) {
-        const std::uint16_t port = static_cast<std::uint16_t>(se->s_port);
+    if (const std::uint16_t port = sys::servicePort(service, protocol)) {
         d->deliverLookup(it, 0, QByteArray(reinterpret_cast<const char *>(&port), 2));
     } else {
         d->deliverLookup(it, wsa::NO_DATA_, {});
@@ -469,20 +425,19 @@ std::uint32_t Platform::gethostbyname(const QByteArray &host)
     const QHostInfo info = QHostInfo::fromName(cp1254::toUnicode(host));
     for (const QHostAddress &a : info.addresses()) {
         if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            return htonl(a.toIPv4Address());
+            return sys::hostToNetwork(a.toIPv4Address());
     }
     return 0;
 }
 
 std::uint16_t Platform::getservbyname(const QByteArray &service, const QByteArray &protocol)
 {
-    const servent *se = ::getservbyname(service.constData(), protocol.constData());
-    return se ? static_cast<std::uint16_t>(se->s_port) : 0;
+    return sys::servicePort(service, protocol);
 }
 
 std::uint32_t Platform::inet_addr(const QByteArray &dotted)
 {
-    return ::inet_addr(dotted.constData());
+    return sys::inetAddr(dotted);
 }
 
 void Platform::failNext(Call call, int code)

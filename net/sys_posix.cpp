@@ -1,0 +1,144 @@
+#include "net/sys.h"
+
+#include "net/wsaerrors.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace net::sys {
+
+namespace {
+constexpr int kReceiveBufferBytes = 256 * 1024;
+} // namespace
+
+int startup()
+{
+    return 0;
+}
+
+int cleanup()
+{
+    return 0;
+}
+
+Descriptor openStream(int *error)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        *error = wsa::fromErrno(errno);
+        return kNoDescriptor;
+    }
+    // A bounded receive buffer, as the select model's platform keeps it: what one FD_READ finds
+    // waiting stays a size that a handler can show at once (kernel autotuning would let it grow
+    // to many megabytes under a flood, and one arrival would then hold up the event loop).
+    const int receiveBuffer = kReceiveBufferBytes;
+    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    return fd;
+}
+
+void close(Descriptor fd)
+{
+    ::close(int(fd));
+}
+
+void setNonBlocking(Descriptor fd, bool on)
+{
+    const int flags = ::fcntl(int(fd), F_GETFL);
+    ::fcntl(int(fd), F_SETFL, on ? (flags | O_NONBLOCK) : (flags & ~O_NONBLOCK));
+}
+
+ConnectResult connect(Descriptor fd, std::uint32_t addr, std::uint16_t port, int *error)
+{
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_port = port;
+    sa.sin_addr.s_addr = addr;
+    if (::connect(int(fd), reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0)
+        return ConnectResult::Connected;
+    const int err = errno;
+    *error = wsa::fromErrno(err);
+    if (err == EINPROGRESS)
+        return ConnectResult::InProgress;
+    // Outcomes the kernel may report at once on loopback.
+    if (err == ECONNREFUSED || err == ETIMEDOUT || err == ENETUNREACH || err == EHOSTUNREACH)
+        return ConnectResult::Outcome;
+    return ConnectResult::Failed;
+}
+
+int connectError(Descriptor fd)
+{
+    int err = 0;
+    socklen_t len = sizeof err;
+    if (::getsockopt(int(fd), SOL_SOCKET, SO_ERROR, &err, &len) != 0)
+        err = errno;
+    return wsa::fromErrno(err);
+}
+
+qint64 send(Descriptor fd, const char *buf, qint64 len, int *error)
+{
+    const ssize_t r = ::send(int(fd), buf, size_t(len), MSG_NOSIGNAL);
+    if (r < 0) {
+        // This layer never shuts its own side down, so a broken pipe means the peer ended the
+        // connection (typically with a reset whose error the readiness check has already
+        // taken); it is reported as the reset it is, not as a local abort.
+        *error = errno == EPIPE ? wsa::ECONNRESET_ : wsa::fromErrno(errno);
+        return -1;
+    }
+    return r;
+}
+
+qint64 recv(Descriptor fd, char *buf, qint64 len, int *error)
+{
+    const ssize_t r = ::recv(int(fd), buf, size_t(len), 0);
+    if (r < 0)
+        *error = wsa::fromErrno(errno);
+    return r;
+}
+
+bool bytesWaiting(Descriptor fd, unsigned long *waiting, int *error)
+{
+    int n = 0;
+    if (::ioctl(int(fd), FIONREAD, &n) != 0) {
+        *error = wsa::fromErrno(errno);
+        return false;
+    }
+    *waiting = static_cast<unsigned long>(n);
+    return true;
+}
+
+int peek(Descriptor fd, int *error)
+{
+    char c;
+    const ssize_t r = ::recv(int(fd), &c, 1, MSG_PEEK | MSG_DONTWAIT);
+    if (r > 0)
+        return 1;
+    if (r == 0)
+        return 0;
+    *error = errno == EINTR ? wsa::EWOULDBLOCK_ : wsa::fromErrno(errno);
+    return -1;
+}
+
+std::uint16_t servicePort(const QByteArray &service, const QByteArray &protocol)
+{
+    const servent *se = ::getservbyname(service.constData(), protocol.constData());
+    return se ? static_cast<std::uint16_t>(se->s_port) : 0;
+}
+
+std::uint32_t inetAddr(const QByteArray &dotted)
+{
+    return ::inet_addr(dotted.constData());
+}
+
+std::uint32_t hostToNetwork(std::uint32_t v)
+{
+    return htonl(v);
+}
+
+} // namespace net::sys
