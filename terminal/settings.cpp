@@ -62,10 +62,18 @@ void setPerUser(bool on)
 
 QString perUserSettingsFilePath()
 {
+#ifdef Q_OS_WIN
+    // The user's roaming application data, as Windows programs keep their settings.
+    QString appData = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+    if (appData.isEmpty() || QDir::isRelativePath(appData))
+        appData = QDir::homePath() + QStringLiteral("/AppData/Roaming");
+    return appData + QStringLiteral("/Miraven/miraven.Ini");
+#else
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || QDir::isRelativePath(config)) // a relative one is to be ignored
         config = QDir::homePath() + QStringLiteral("/.config");
     return config + QStringLiteral("/miraven/miraven.Ini");
+#endif
 }
 
 QString settingsFilePath()
