@@ -5,6 +5,10 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 // The options Qt 6 documents for every application (QGuiApplication, QApplication and the
@@ -40,7 +44,11 @@ CommandLine parseCommandLine(const QStringList &args)
         parser.addOption(option);
     }
     CommandLine result;
-    const QString program = args.isEmpty() ? QStringLiteral("miraven") : args.first().section(u'/', -1);
+    // The program's name as it was started, without its folder (either separator) or ".exe".
+    QString program = args.isEmpty() ? QStringLiteral("miraven") : args.first();
+    program = program.mid(qMax(program.lastIndexOf(u'/'), program.lastIndexOf(u'\\')) + 1);
+    if (program.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
+        program.chop(4);
     if (!parser.parse(args)) {
         result.action = CommandLine::Error;
         result.text = QStringLiteral("%1: %2 (try --help)").arg(program, parser.errorText().section(u'\n', 0, 0));
@@ -69,6 +77,14 @@ int answerCommandLine(int argc, char **argv)
     for (int i = 0; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     const CommandLine c = parseCommandLine(args);
+#ifdef Q_OS_WIN
+    // A windowed program has no console of its own: what it prints goes to the console it was
+    // started from, when there is one.
+    if (c.action != CommandLine::Run && ::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
     switch (c.action) {
     case CommandLine::Run: return -1;
     case CommandLine::Help:

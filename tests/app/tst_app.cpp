@@ -33,6 +33,8 @@ private slots:
         QTest::newRow("Qt's own options") << QStringList{p, "-platform", "offscreen", "--style", "Fusion", "-reverse"}
                                           << int(CommandLine::Run) << "";
         QTest::newRow("Qt 6's font engine option") << QStringList{p, "-fontengine", "freetype"} << int(CommandLine::Run) << "";
+        QTest::newRow("named as on Windows") << QStringList{"C:\\Program Files\\Miraven\\MIRAVEN.EXE", "x"}
+                                             << int(CommandLine::Error) << "MIRAVEN: unexpected argument 'x' (try --help)";
         QTest::newRow("an X11 option of Qt 4") << QStringList{p, "-bg", "red"} << int(CommandLine::Error)
                                                << "miraven: Unknown option 'bg'. (try --help)";
         QTest::newRow("--help") << QStringList{p, "--help"} << int(CommandLine::Help) << "Usage: miraven [options]";
