@@ -5,7 +5,7 @@ PKG_BUILD  ?= build-package
 WERROR     ?= OFF
 JOBS       ?= 2
 
-.PHONY: deps configure build run test test-fast test-asan package test-package bench clean windows-qt
+.PHONY: deps configure build run test test-fast test-asan package test-package bench clean windows-qt windows test-windows
 
 deps:
 	@bash scripts/install-deps.sh
@@ -57,5 +57,15 @@ bench: build
 windows-qt:
 	@bash scripts/windows-qt.sh
 
+# The program for Windows: build-windows/Miraven-<version>-win64.zip and ...-win64-setup.exe.
+windows:
+	@bash scripts/windows-build.sh build-windows
+	@cd build-windows && cpack >/dev/null
+	@ls build-windows/Miraven-*-win64.zip build-windows/Miraven-*-win64-setup.exe
+
+# Every test built for Windows and run under Wine.
+test-windows:
+	@bash scripts/windows-test.sh build-windows-tests
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(PKG_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(PKG_BUILD) build-windows build-windows-tests

@@ -41,14 +41,22 @@ QString settingsFilePathFor(const QString &programFile)
 namespace {
 bool &perUserFlag()
 {
+    // A build for installing keeps settings per user; so does a program file that an installer
+    // put in place with a "<program>.installed" file beside it (the Windows installer does).
 #ifdef MIRAVEN_PER_USER_SETTINGS
     static bool on = true;
 #else
-    static bool on = false;
+    static bool on = QFileInfo::exists(installedMarkerFor(programFilePath()));
 #endif
     return on;
 }
 } // namespace
+
+QString installedMarkerFor(const QString &programFile)
+{
+    const QFileInfo program(programFile);
+    return program.absolutePath() + u'/' + program.completeBaseName() + QStringLiteral(".installed");
+}
 
 bool perUser()
 {

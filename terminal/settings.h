@@ -8,7 +8,9 @@
 // ~/.config/miraven/miraven.Ini when that variable is unset or not an absolute path; the folder
 // is made (mode 0700) at the first write. Until the per-user file exists, a settings file
 // beside the packaged program (an administrator's defaults) is read in its place, and the first
-// write starts the per-user file as a copy of it.
+// write starts the per-user file as a copy of it. On Windows the per-user file is
+// %APPDATA%\Miraven\miraven.Ini, and a program is taken as installed when the installer left a
+// "<program>.installed" file beside it.
 
 #include <QByteArray>
 #include <QString>
@@ -25,6 +27,9 @@ QString settingsFilePath();
 QString settingsFilePathFor(const QString &programFile);
 // Where a packaged program keeps its settings, from the environment as it is now.
 QString perUserSettingsFilePath();
+
+// The file whose presence beside an installed program file keeps its settings per user.
+QString installedMarkerFor(const QString &programFile);
 
 // Whether settings are kept per user: on in a packaged build. Tests switch it.
 bool perUser();
