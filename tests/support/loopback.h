@@ -7,13 +7,12 @@
 #include <QTcpSocket>
 #include <QTest>
 
+#include "tests/support/resetsocket.h"
 #include "tests/support/spin.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTimer>
-
-#include <sys/socket.h>
 
 #include <algorithm>
 #include <functional>
@@ -77,8 +76,7 @@ public:
     // Closes with a reset (RST) instead of an orderly shutdown.
     void resetClient(int i = 0)
     {
-        linger l{1, 0};
-        ::setsockopt(int(client(i)->socketDescriptor()), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+        setResetOnClose(client(i)->socketDescriptor());
         client(i)->abort();
     }
     bool waitForClientClosed(int i = 0)

@@ -154,6 +154,9 @@ private slots:
 
     void aShortWrite()
     {
+#ifdef _WIN32
+        QSKIP("Windows has no device that is always full; tried on Linux with /dev/full");
+#endif
         // The write itself, as a full disk makes it fail.
         try {
             writePaneFile(QStringLiteral("/dev/full"), "abc");
