@@ -16,6 +16,49 @@ namespace net::sys {
 
 namespace {
 constexpr int kReceiveBufferBytes = 256 * 1024;
+
+// errno to the Windows Sockets numbering. An errno without a counterpart is passed on as it is.
+int wsaFromErrno(int err)
+{
+    using namespace wsa;
+    switch (err) {
+    case 0: return 0;
+    case EWOULDBLOCK: return EWOULDBLOCK_;
+#if EAGAIN != EWOULDBLOCK
+    case EAGAIN: return EWOULDBLOCK_;
+#endif
+    case EINPROGRESS: return EWOULDBLOCK_;
+    case EINTR: return EINTR_;
+    case EBADF: return ENOTSOCK_;
+    case ENOTSOCK: return ENOTSOCK_;
+    case EACCES: return EACCES_;
+    case EFAULT: return EFAULT_;
+    case EINVAL: return EINVAL_;
+    case EMFILE: return EMFILE_;
+    case ENFILE: return EMFILE_;
+    case EALREADY: return EALREADY_;
+    case EMSGSIZE: return EMSGSIZE_;
+    case EAFNOSUPPORT: return EAFNOSUPPORT_;
+    case EADDRINUSE: return EADDRINUSE_;
+    case EADDRNOTAVAIL: return EADDRNOTAVAIL_;
+    case ENETDOWN: return ENETDOWN_;
+    case ENETUNREACH: return ENETUNREACH_;
+    case ENETRESET: return ENETRESET_;
+    case ECONNABORTED: return ECONNABORTED_;
+    case EPIPE: return ECONNABORTED_;
+    case ECONNRESET: return ECONNRESET_;
+    case ENOBUFS: return ENOBUFS_;
+    case ENOMEM: return ENOBUFS_;
+    case EISCONN: return EISCONN_;
+    case ENOTCONN: return ENOTCONN_;
+    case ESHUTDOWN: return ESHUTDOWN_;
+    case ETIMEDOUT: return ETIMEDOUT_;
+    case ECONNREFUSED: return ECONNREFUSED_;
+    case EHOSTDOWN: return EHOSTDOWN_;
+    case EHOSTUNREACH: return EHOSTUNREACH_;
+    default: return err;
+    }
+}
 } // namespace
 
 int startup()
@@ -32,7 +75,7 @@ Descriptor openStream(int *error)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        *error = wsa::fromErrno(errno);
+        *error = wsaFromErrno(errno);
         return kNoDescriptor;
     }
     // A bounded receive buffer, as the select model's platform keeps it: what one FD_READ finds
@@ -63,7 +106,7 @@ ConnectResult connect(Descriptor fd, std::uint32_t addr, std::uint16_t port, int
     if (::connect(int(fd), reinterpret_cast<const sockaddr *>(&sa), sizeof sa) == 0)
         return ConnectResult::Connected;
     const int err = errno;
-    *error = wsa::fromErrno(err);
+    *error = wsaFromErrno(err);
     if (err == EINPROGRESS)
         return ConnectResult::InProgress;
     // Outcomes the kernel may report at once on loopback.
@@ -78,7 +121,7 @@ int connectError(Descriptor fd)
     socklen_t len = sizeof err;
     if (::getsockopt(int(fd), SOL_SOCKET, SO_ERROR, &err, &len) != 0)
         err = errno;
-    return wsa::fromErrno(err);
+    return wsaFromErrno(err);
 }
 
 qint64 send(Descriptor fd, const char *buf, qint64 len, int *error)
@@ -88,7 +131,7 @@ qint64 send(Descriptor fd, const char *buf, qint64 len, int *error)
         // This layer never shuts its own side down, so a broken pipe means the peer ended the
         // connection (typically with a reset whose error the readiness check has already
         // taken); it is reported as the reset it is, not as a local abort.
-        *error = errno == EPIPE ? wsa::ECONNRESET_ : wsa::fromErrno(errno);
+        *error = errno == EPIPE ? wsa::ECONNRESET_ : wsaFromErrno(errno);
         return -1;
     }
     return r;
@@ -98,7 +141,7 @@ qint64 recv(Descriptor fd, char *buf, qint64 len, int *error)
 {
     const ssize_t r = ::recv(int(fd), buf, size_t(len), 0);
     if (r < 0)
-        *error = wsa::fromErrno(errno);
+        *error = wsaFromErrno(errno);
     return r;
 }
 
@@ -106,7 +149,7 @@ bool bytesWaiting(Descriptor fd, unsigned long *waiting, int *error)
 {
     int n = 0;
     if (::ioctl(int(fd), FIONREAD, &n) != 0) {
-        *error = wsa::fromErrno(errno);
+        *error = wsaFromErrno(errno);
         return false;
     }
     *waiting = static_cast<unsigned long>(n);
@@ -121,7 +164,7 @@ int peek(Descriptor fd, int *error)
         return 1;
     if (r == 0)
         return 0;
-    *error = errno == EINTR ? wsa::EWOULDBLOCK_ : wsa::fromErrno(errno);
+    *error = errno == EINTR ? wsa::EWOULDBLOCK_ : wsaFromErrno(errno);
     return -1;
 }
 

@@ -1,49 +1,6 @@
 #include "net/wsaerrors.h"
 
-#include <cerrno>
-
 namespace wsa {
-
-int fromErrno(int err)
-{
-    switch (err) {
-    case 0: return 0;
-    case EWOULDBLOCK: return EWOULDBLOCK_;
-#if EAGAIN != EWOULDBLOCK
-    case EAGAIN: return EWOULDBLOCK_;
-#endif
-    case EINPROGRESS: return EWOULDBLOCK_;
-    case EINTR: return EINTR_;
-    case EBADF: return ENOTSOCK_;
-    case ENOTSOCK: return ENOTSOCK_;
-    case EACCES: return EACCES_;
-    case EFAULT: return EFAULT_;
-    case EINVAL: return EINVAL_;
-    case EMFILE: return EMFILE_;
-    case ENFILE: return EMFILE_;
-    case EALREADY: return EALREADY_;
-    case EMSGSIZE: return EMSGSIZE_;
-    case EAFNOSUPPORT: return EAFNOSUPPORT_;
-    case EADDRINUSE: return EADDRINUSE_;
-    case EADDRNOTAVAIL: return EADDRNOTAVAIL_;
-    case ENETDOWN: return ENETDOWN_;
-    case ENETUNREACH: return ENETUNREACH_;
-    case ENETRESET: return ENETRESET_;
-    case ECONNABORTED: return ECONNABORTED_;
-    case EPIPE: return ECONNABORTED_;
-    case ECONNRESET: return ECONNRESET_;
-    case ENOBUFS: return ENOBUFS_;
-    case ENOMEM: return ENOBUFS_;
-    case EISCONN: return EISCONN_;
-    case ENOTCONN: return ENOTCONN_;
-    case ESHUTDOWN: return ESHUTDOWN_;
-    case ETIMEDOUT: return ETIMEDOUT_;
-    case ECONNREFUSED: return ECONNREFUSED_;
-    case EHOSTDOWN: return EHOSTDOWN_;
-    case EHOSTUNREACH: return EHOSTUNREACH_;
-    default: return err;
-    }
-}
 
 QString errorText(int code)
 {

@@ -44,9 +44,6 @@ inline constexpr int NO_DATA_ = 11004;
 // The component's own code for an open with neither host nor address.
 inline constexpr int NoAddress = 1110;
 
-// errno to the Windows Sockets numbering. An errno without a counterpart is passed on as it is.
-int fromErrno(int err);
-
 // The text for a code; empty when we have none.
 QString errorText(int code);
 
