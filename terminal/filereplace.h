@@ -14,7 +14,9 @@
 // Symbolic links, in the file's name or in any folder on its way, are followed only when they
 // belong to the writer or to the administrator (root): a link another user planted is never
 // followed, so a program run with privileges cannot be made to create or overwrite a file
-// somewhere else. A followed link stays a link; its target is written.
+// somewhere else. A followed link stays a link; its target is written. (This is the POSIX writer,
+// filereplace_posix.cpp; the Windows one, filereplace_win.cpp, replaces through ReplaceFileW or
+// writes in place the same way, and leaves reparse points to the system.)
 
 #include <QByteArray>
 #include <QString>

@@ -1,11 +1,8 @@
 #include "terminal/filereplace.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -15,12 +12,9 @@
 #ifndef O_PATH // a folder opened only to be walked from
 #define O_PATH O_RDONLY
 #endif
-#endif
 
 namespace filereplace {
 namespace {
-
-#ifdef Q_OS_UNIX
 
 // A descriptor that closes itself.
 class Fd {
@@ -171,11 +165,7 @@ Result viaTemporaryFile(const Place &place, const QByteArray &content, const str
     return Result::Written;
 }
 
-#endif
-
 } // namespace
-
-#ifdef Q_OS_UNIX
 
 Result replace(const QString &path, const std::function<QByteArray(const QByteArray *old)> &edit)
 {
@@ -198,22 +188,5 @@ Result replace(const QString &path, const std::function<QByteArray(const QByteAr
         return viaTemporaryFile(place, content, &st);
     return inPlace(file, old, content);
 }
-
-#else
-
-Result replace(const QString &path, const std::function<QByteArray(const QByteArray *old)> &edit)
-{
-    QByteArray old;
-    QFile in(path);
-    const bool existed = QFileInfo::exists(path);
-    if (existed && (!in.open(QIODevice::ReadOnly) || (old = in.readAll(), in.error() != QFileDevice::NoError)))
-        return Result::Failed;
-    const QByteArray content = edit(existed ? &old : nullptr);
-    QSaveFile out(path); // keeps the permissions of the file it replaces; commit() flushes
-    const bool ok = out.open(QIODevice::WriteOnly) && out.write(content) == content.size() && out.commit();
-    return ok ? Result::Written : Result::Failed;
-}
-
-#endif
 
 } // namespace filereplace
