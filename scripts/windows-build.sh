@@ -19,6 +19,7 @@ bash "$here/install-packages.sh" librsvg2-bin icoutils nsis zip
 
 cmake -S "$top" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$prefix/mingw64.cmake" \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$here/wine-run.sh" \
     -DCMAKE_BUILD_TYPE=Release -DMIRAVEN_BUILD_TESTS=$tests -DMIRAVEN_WERROR="${WERROR:-OFF}" >/dev/null
 cmake --build "$build" -j "${JOBS:-2}"

@@ -78,7 +78,9 @@ done)
 qtbase_src=$(find "$work" -maxdepth 1 -type d -name 'qt6-base*.src' | head -n1)
 qtsvg_src=$(find "$work/svg" -maxdepth 1 -type d -name 'qt6-svg*.src' | head -n1)
 
-toolchain="$work/mingw64.cmake"
+# The toolchain file stays with the installed Qt, whose own toolchain file loads it.
+mkdir -p "$prefix"
+toolchain="$prefix/mingw64.cmake"
 cat > "$toolchain" <<'EOF'
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -104,7 +106,6 @@ if [ -n "$qtsvg_src" ]; then
     cmake --install "$work/build-qtsvg" >/dev/null
 fi
 
-cp "$toolchain" "$prefix/mingw64.cmake"
 printf '%s' "$stamp_text" > "$prefix/.miraven-stamp"
 rm -rf "$work"
 echo "$prefix"
