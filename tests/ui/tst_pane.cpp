@@ -181,7 +181,11 @@ private slots:
         pane.Select(1, 5);
         QCOMPARE(pane.SelectedText(), QByteArray("b\r\n\xFE\xF0"));
         pane.CopySelection();
+#ifdef Q_OS_WIN
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("b\r\nşğ")); // Windows text keeps CR LF
+#else
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("b\nşğ"));
+#endif
         QTest::keyClick(&pane, Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(pane.SelLength(), pane.Text().size());
     }
