@@ -8,7 +8,6 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
-#include <QSocketNotifier>
 
 #include <cstring>
 #include <map>
@@ -44,11 +43,7 @@ struct Entry {
     sys::Descriptor fd = sys::kNoDescriptor;
     QPointer<QObject> target;
     unsigned mask = 0;
-    std::unique_ptr<QSocketNotifier> readNotifier;
-    std::unique_ptr<QSocketNotifier> writeNotifier;
-    bool connectPending = false;
-    bool connected = false;
-    bool closePosted = false;
+    bool connected = false; // by a connect in blocking mode
 };
 
 struct Lookup {
@@ -59,14 +54,20 @@ struct Lookup {
 } // namespace
 
 struct Platform::Private {
-    explicit Private(Platform *owner) : q(owner) {}
+    explicit Private(Platform *owner) : q(owner), selector([this](sys::Descriptor fd, unsigned event, int error) {
+        onNotify(fd, event, error);
+    })
+    {
+    }
     Platform *q;
     SocketHandle nextHandle = 1;
     RequestHandle nextRequest = 1;
     std::map<SocketHandle, std::unique_ptr<Entry>> sockets;
+    std::map<sys::Descriptor, SocketHandle> byDescriptor;
     std::map<RequestHandle, Lookup> lookups;
     std::map<Call, int> faults;
     QObject context; // receives the results of host lookups
+    sys::Selector selector;
 
     bool fault(Call call)
     {
@@ -88,86 +89,15 @@ struct Platform::Private {
         return it->second.get();
     }
 
-    void post(SocketHandle s, Entry &e, unsigned event, int error)
+    // A notification of the system's: posted to the socket's target when it selected the event.
+    void onNotify(sys::Descriptor fd, unsigned event, int error)
     {
+        auto it = byDescriptor.find(fd);
+        if (it == byDescriptor.end())
+            return;
+        const Entry &e = *sockets.at(it->second);
         if (e.target && (e.mask & event))
-            QCoreApplication::postEvent(e.target, new SocketNotifyEvent(s, event, error));
-    }
-
-    void armRead(Entry &e)
-    {
-        if (e.readNotifier && e.connected && !e.closePosted && (e.mask & (FD_READ | FD_CLOSE)))
-            e.readNotifier->setEnabled(true);
-    }
-
-    void completeConnect(SocketHandle s, Entry &e, int err)
-    {
-        e.connectPending = false;
-        if (e.writeNotifier)
-            e.writeNotifier->setEnabled(false);
-        post(s, e, FD_CONNECT, err);
-        if (err == 0) {
-            e.connected = true;
-            post(s, e, FD_WRITE, 0);
-            armRead(e);
-        }
-    }
-
-    void onReadable(SocketHandle s)
-    {
-        Entry *e = entry(s);
-        if (!e)
-            return;
-        e->readNotifier->setEnabled(false); // until the next recv
-        if (!e->connected || e->closePosted)
-            return;
-        unsigned long waiting = 0;
-        int error = 0;
-        if (sys::bytesWaiting(e->fd, &waiting, &error) && waiting > 0) {
-            post(s, *e, FD_READ, 0);
-            return;
-        }
-        const int r = sys::peek(e->fd, &error);
-        if (r > 0) {
-            post(s, *e, FD_READ, 0);
-        } else if (r == 0) {
-            e->closePosted = true;
-            post(s, *e, FD_CLOSE, 0);
-        } else if (error == wsa::EWOULDBLOCK_) {
-            e->readNotifier->setEnabled(true);
-        } else {
-            e->closePosted = true;
-            post(s, *e, FD_CLOSE, error);
-        }
-    }
-
-    void onWritable(SocketHandle s)
-    {
-        Entry *e = entry(s);
-        if (!e)
-            return;
-        e->writeNotifier->setEnabled(false);
-        if (e->connectPending) {
-            completeConnect(s, *e, sys::connectError(e->fd));
-        } else if (e->connected) {
-            post(s, *e, FD_WRITE, 0);
-        }
-    }
-
-    void ensureNotifiers(SocketHandle s, Entry &e)
-    {
-        if (!e.readNotifier) {
-            e.readNotifier = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Read);
-            e.readNotifier->setEnabled(false);
-            QObject::connect(e.readNotifier.get(), &QSocketNotifier::activated, &context,
-                             [this, s] { onReadable(s); });
-        }
-        if (!e.writeNotifier) {
-            e.writeNotifier = std::make_unique<QSocketNotifier>(e.fd, QSocketNotifier::Write);
-            e.writeNotifier->setEnabled(false);
-            QObject::connect(e.writeNotifier.get(), &QSocketNotifier::activated, &context,
-                             [this, s] { onWritable(s); });
-        }
+            QCoreApplication::postEvent(e.target, new SocketNotifyEvent(it->second, event, error));
     }
 
     void onHostResult(RequestHandle request, const QHostInfo &info)
@@ -253,6 +183,7 @@ SocketHandle Platform::socket()
     auto e = std::make_unique<Entry>();
     e->fd = fd;
     d->sockets.emplace(h, std::move(e));
+    d->byDescriptor[fd] = h;
     return h;
 }
 
@@ -275,16 +206,14 @@ int Platform::connect(SocketHandle s, const SockAddrIn &addr)
         return SOCKET_ERROR;
     }
 
+    // In the select model a connect always answers "would block"; its outcome comes as FD_CONNECT.
     if (r == sys::ConnectResult::Connected || r == sys::ConnectResult::Outcome) {
-        d->ensureNotifiers(s, *e);
-        d->completeConnect(s, *e, r == sys::ConnectResult::Connected ? 0 : err);
+        d->selector.connectDone(e->fd, r == sys::ConnectResult::Connected ? 0 : err);
         m_lastError = wsa::EWOULDBLOCK_;
         return SOCKET_ERROR;
     }
     if (r == sys::ConnectResult::InProgress) {
-        d->ensureNotifiers(s, *e);
-        e->connectPending = true;
-        e->writeNotifier->setEnabled(true);
+        d->selector.connectStarted(e->fd);
         m_lastError = wsa::EWOULDBLOCK_;
         return SOCKET_ERROR;
     }
@@ -301,8 +230,8 @@ int Platform::send(SocketHandle s, const char *buf, int len)
         return SOCKET_ERROR;
     const qint64 r = sys::send(e->fd, buf, len, &m_lastError);
     if (r < 0) {
-        if (m_lastError == wsa::EWOULDBLOCK_ && e->writeNotifier && e->connected)
-            e->writeNotifier->setEnabled(true);
+        if (m_lastError == wsa::EWOULDBLOCK_ && e->mask)
+            d->selector.sendBlocked(e->fd);
         return SOCKET_ERROR;
     }
     return int(r);
@@ -320,7 +249,8 @@ int Platform::recv(SocketHandle s, char *buf, int len)
         const qint64 r = sys::recv(e->fd, buf, len, &m_lastError);
         result = r < 0 ? SOCKET_ERROR : int(r);
     }
-    d->armRead(*e);
+    if (e->mask)
+        d->selector.received(e->fd);
     return result;
 }
 
@@ -334,8 +264,8 @@ int Platform::closesocket(SocketHandle s)
         return SOCKET_ERROR;
     }
     Entry &e = *it->second;
-    e.readNotifier.reset();
-    e.writeNotifier.reset();
+    d->selector.forget(e.fd);
+    d->byDescriptor.erase(e.fd);
     sys::close(e.fd);
     d->sockets.erase(it);
     return 0;
@@ -365,16 +295,7 @@ int Platform::asyncSelect(SocketHandle s, QObject *target, unsigned mask)
         return SOCKET_ERROR;
     e->target = target;
     e->mask = target ? mask : 0;
-    if (e->mask) {
-        sys::setNonBlocking(e->fd, true);
-        d->ensureNotifiers(s, *e);
-        d->armRead(*e);
-    } else {
-        if (e->readNotifier)
-            e->readNotifier->setEnabled(false);
-        if (e->writeNotifier)
-            e->writeNotifier->setEnabled(false);
-    }
+    d->selector.select(e->fd, e->mask);
     return 0;
 }
 

@@ -8,6 +8,8 @@
 #include <QtGlobal>
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace net::sys {
 
@@ -49,5 +51,40 @@ std::uint16_t servicePort(const QByteArray &service, const QByteArray &protocol)
 // A dotted IPv4 address in network order, or 0xFFFFFFFF.
 std::uint32_t inetAddr(const QByteArray &dotted);
 std::uint32_t hostToNetwork(std::uint32_t v);
+
+// The select model's notifications of sockets, delivered on the GUI thread: FD_CONNECT once when
+// a connect completes (with its error), FD_WRITE after a connect and again only after a send met
+// "would block", FD_READ when bytes wait and not again until recv was called, FD_CLOSE once (0 for
+// an orderly close, else the error), bytes still waiting reported by FD_READ first. Windows
+// Sockets post these themselves (WSAAsyncSelect to a hidden window); on POSIX they are made from
+// the readiness of the socket.
+class Selector {
+public:
+    // The notification bits, as Windows Sockets number them.
+    static constexpr unsigned Read = 1, Write = 2, Connect = 16, Close = 32;
+    using Notify = std::function<void(Descriptor fd, unsigned event, int error)>;
+
+    explicit Selector(Notify notify);
+    ~Selector();
+    Selector(const Selector &) = delete;
+    Selector &operator=(const Selector &) = delete;
+
+    // Starts the notifications in mask for fd (making it non-blocking), or stops them (0).
+    void select(Descriptor fd, unsigned mask);
+    // A connect of fd is under way; its outcome comes as FD_CONNECT.
+    void connectStarted(Descriptor fd);
+    // A connect of fd completed at once with error (0: connected): its FD_CONNECT is due.
+    void connectDone(Descriptor fd, int error);
+    // recv was called on fd; a send on fd met "would block".
+    void received(Descriptor fd);
+    void sendBlocked(Descriptor fd);
+    // fd is about to be closed: nothing more is said of it, not even what was already on its way.
+    void forget(Descriptor fd);
+
+    struct Private;
+
+private:
+    std::unique_ptr<Private> d;
+};
 
 } // namespace net::sys

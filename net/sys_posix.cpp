@@ -185,3 +185,159 @@ std::uint32_t hostToNetwork(std::uint32_t v)
 }
 
 } // namespace net::sys
+
+// The select model's notifications, made from the readiness of each socket.
+
+#include <QObject>
+#include <QSocketNotifier>
+
+#include <map>
+
+namespace net::sys {
+
+namespace {
+struct Watch {
+    unsigned mask = 0;
+    std::unique_ptr<QSocketNotifier> readNotifier;
+    std::unique_ptr<QSocketNotifier> writeNotifier;
+    bool connectPending = false;
+    bool connected = false;
+    bool closePosted = false;
+};
+} // namespace
+
+struct Selector::Private {
+    Notify notify;
+    std::map<Descriptor, Watch> watches;
+    QObject context; // receives the notifiers' signals
+
+    Watch &watch(Descriptor fd)
+    {
+        Watch &w = watches[fd];
+        if (!w.readNotifier) {
+            w.readNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+            w.readNotifier->setEnabled(false);
+            QObject::connect(w.readNotifier.get(), &QSocketNotifier::activated, &context,
+                             [this, fd] { onReadable(fd); });
+            w.writeNotifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+            w.writeNotifier->setEnabled(false);
+            QObject::connect(w.writeNotifier.get(), &QSocketNotifier::activated, &context,
+                             [this, fd] { onWritable(fd); });
+        }
+        return w;
+    }
+
+    void armRead(Watch &w)
+    {
+        if (w.connected && !w.closePosted && (w.mask & (Read | Close)))
+            w.readNotifier->setEnabled(true);
+    }
+
+    void completeConnect(Descriptor fd, Watch &w, int error)
+    {
+        w.connectPending = false;
+        w.writeNotifier->setEnabled(false);
+        if (error == 0) {
+            w.connected = true;
+            armRead(w);
+        }
+        notify(fd, Connect, error);
+        if (error == 0)
+            notify(fd, Write, 0);
+    }
+
+    void onReadable(Descriptor fd)
+    {
+        auto it = watches.find(fd);
+        if (it == watches.end())
+            return;
+        Watch &w = it->second;
+        w.readNotifier->setEnabled(false); // until the next recv
+        if (!w.connected || w.closePosted)
+            return;
+        unsigned long waiting = 0;
+        int error = 0;
+        if (bytesWaiting(fd, &waiting, &error) && waiting > 0) {
+            notify(fd, Read, 0);
+            return;
+        }
+        const int r = peek(fd, &error);
+        if (r > 0) {
+            notify(fd, Read, 0);
+        } else if (r == 0) {
+            w.closePosted = true;
+            notify(fd, Close, 0);
+        } else if (error == wsa::EWOULDBLOCK_) {
+            w.readNotifier->setEnabled(true);
+        } else {
+            w.closePosted = true;
+            notify(fd, Close, error);
+        }
+    }
+
+    void onWritable(Descriptor fd)
+    {
+        auto it = watches.find(fd);
+        if (it == watches.end())
+            return;
+        Watch &w = it->second;
+        w.writeNotifier->setEnabled(false);
+        if (w.connectPending)
+            completeConnect(fd, w, connectError(fd));
+        else if (w.connected)
+            notify(fd, Write, 0);
+    }
+};
+
+Selector::Selector(Notify notify) : d(std::make_unique<Private>())
+{
+    d->notify = std::move(notify);
+}
+
+Selector::~Selector() = default;
+
+void Selector::select(Descriptor fd, unsigned mask)
+{
+    Watch &w = d->watch(fd);
+    w.mask = mask;
+    if (mask) {
+        setNonBlocking(fd, true);
+        d->armRead(w);
+    } else {
+        w.readNotifier->setEnabled(false);
+        w.writeNotifier->setEnabled(false);
+    }
+}
+
+void Selector::connectStarted(Descriptor fd)
+{
+    Watch &w = d->watch(fd);
+    w.connectPending = true;
+    w.writeNotifier->setEnabled(true);
+}
+
+void Selector::connectDone(Descriptor fd, int error)
+{
+    d->completeConnect(fd, d->watch(fd), error);
+}
+
+void Selector::received(Descriptor fd)
+{
+    auto it = d->watches.find(fd);
+    if (it != d->watches.end())
+        d->armRead(it->second);
+}
+
+void Selector::sendBlocked(Descriptor fd)
+{
+    auto it = d->watches.find(fd);
+    if (it != d->watches.end() && it->second.connected)
+        it->second.writeNotifier->setEnabled(true);
+}
+
+void Selector::forget(Descriptor fd)
+{
+    d->watches.erase(fd);
+}
+
+} // namespace net::sys

@@ -41,7 +41,10 @@ struct Trace {
     }
     bool waitFor(const QString &line)
     {
-        return spinUntil([&] { return lines.contains(line); });
+        const bool seen = spinUntil([&] { return lines.contains(line); });
+        if (!seen)
+            qWarning("waited for \"%s\", saw: %s", qPrintable(line), qPrintable(lines.join(QStringLiteral(" | "))));
+        return seen;
     }
 };
 
