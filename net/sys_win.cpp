@@ -138,3 +138,97 @@ std::uint32_t hostToNetwork(std::uint32_t v)
 }
 
 } // namespace net::sys
+
+// The select model's notifications as Windows Sockets post them (WSAAsyncSelect) to a hidden
+// message-only window of the GUI thread, whose messages Qt's event loop dispatches.
+
+#include <vector>
+
+namespace net::sys {
+
+namespace {
+constexpr UINT kSocketMessage = WM_USER + 1; // message 1025 of the select model
+const wchar_t kWindowClass[] = L"MiravenSocketWindow";
+} // namespace
+
+struct Selector::Private {
+    Notify notify;
+    HWND window = nullptr;
+
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == kSocketMessage) {
+            auto *self = reinterpret_cast<Private *>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            if (self)
+                self->notify(static_cast<Descriptor>(wParam), WSAGETSELECTEVENT(lParam), WSAGETSELECTERROR(lParam));
+            return 0;
+        }
+        return ::DefWindowProcW(hwnd, message, wParam, lParam);
+    }
+};
+
+Selector::Selector(Notify notify) : d(std::make_unique<Private>())
+{
+    d->notify = std::move(notify);
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = &Private::windowProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kWindowClass;
+    ::RegisterClassW(&wc); // fails harmlessly when already registered
+    d->window = ::CreateWindowExW(0, kWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, nullptr);
+    if (d->window)
+        ::SetWindowLongPtrW(d->window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(d.get()));
+}
+
+Selector::~Selector()
+{
+    if (d->window)
+        ::DestroyWindow(d->window);
+}
+
+void Selector::select(Descriptor fd, unsigned mask)
+{
+    // Also makes the socket non-blocking, as the select model does.
+    ::WSAAsyncSelect(static_cast<SOCKET>(fd), d->window, mask ? kSocketMessage : 0, long(mask));
+}
+
+void Selector::connectStarted(Descriptor)
+{
+    // FD_CONNECT comes by itself.
+}
+
+void Selector::connectDone(Descriptor fd, int error)
+{
+    // A connect Windows Sockets completed at once: its notifications, as they would have come.
+    d->notify(fd, Connect, error);
+    if (error == 0)
+        d->notify(fd, Write, 0);
+}
+
+void Selector::received(Descriptor)
+{
+    // recv itself asks for the next FD_READ.
+}
+
+void Selector::sendBlocked(Descriptor)
+{
+    // FD_WRITE comes by itself once there is room.
+}
+
+void Selector::forget(Descriptor fd)
+{
+    ::WSAAsyncSelect(static_cast<SOCKET>(fd), d->window, 0, 0);
+    // Notifications already queued for it are taken out: a socket opened later may get the same
+    // number, and must not receive them. The others go back in their order.
+    std::vector<MSG> others;
+    MSG msg;
+    while (::PeekMessageW(&msg, d->window, kSocketMessage, kSocketMessage, PM_REMOVE)) {
+        if (static_cast<Descriptor>(msg.wParam) != fd)
+            others.push_back(msg);
+    }
+    for (const MSG &m : others)
+        ::PostMessageW(d->window, m.message, m.wParam, m.lParam);
+}
+
+} // namespace net::sys

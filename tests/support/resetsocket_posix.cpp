@@ -7,3 +7,8 @@ void setResetOnClose(qintptr socket)
     linger l{1, 0};
     ::setsockopt(int(socket), SOL_SOCKET, SO_LINGER, &l, sizeof l);
 }
+
+bool resetsAreReported()
+{
+    return true;
+}

@@ -300,6 +300,7 @@ private slots:
 
     void aSendAfterAResetByThePeer()
     {
+        SKIP_UNLESS_RESETS_ARE_REPORTED();
         server->resetClient();
         const QString resetLine = QStringLiteral("Hata Oluştu. Hata Kodu:10054");
         QVERIFY(spinUntil([&] { return f->statusLines().contains(resetLine); }));
@@ -406,6 +407,7 @@ private slots:
     void aResetInTheMiddleOfAFlood()
     {
         server->send(QByteArray(1 << 20, 'f'));
+        SKIP_UNLESS_RESETS_ARE_REPORTED();
         server->resetClient();
         QVERIFY(spinUntil([&] { return f->statusLines().contains(QStringLiteral("Hata Oluştu. Hata Kodu:10054")); }));
         QVERIFY(f->connected()); // as a reset always leaves it

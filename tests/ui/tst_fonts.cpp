@@ -45,8 +45,8 @@ private slots:
         probe.start(QStringLiteral(FONTPROBE), files);
         QVERIFY(probe.waitForFinished(60000));
         QCOMPARE(probe.exitCode(), 0);
-        const QStringList out = QString::fromLocal8Bit(probe.readAllStandardOutput()).split(u'\n');
-        const QString err = QString::fromLocal8Bit(probe.readAllStandardError());
+        const QStringList out = QString::fromLocal8Bit(probe.readAllStandardOutput()).remove(u'\r').split(u'\n');
+        const QString err = QString::fromLocal8Bit(probe.readAllStandardError()).remove(u'\r');
         QVERIFY2(out.size() >= 2, qPrintable(out.join(u'|')));
         const QStringList saying = err.split(u'\n').filter(QStringLiteral("miraven:"));
 
