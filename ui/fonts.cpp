@@ -1,5 +1,6 @@
 #include "ui/fonts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -178,8 +179,15 @@ QByteArray withWindowsMetrics(const QByteArray &source, const QString &newFamily
 
 QStringList defaultFontFiles()
 {
+#ifdef Q_OS_WIN
+    // Windows' own Tahoma (which measures so as it is, unless something replaced it), then the
+    // Wine font that Wine serves its Tahoma from, seen through Wine's drive of the Unix root.
+    const QString windows = QDir::fromNativeSeparators(qEnvironmentVariable("WINDIR", QStringLiteral("C:/Windows")));
+    return {windows + QStringLiteral("/Fonts/tahoma.ttf"), QStringLiteral("Z:/usr/share/wine/fonts/tahoma.ttf")};
+#else
     return {QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
             QStringLiteral("/usr/share/fonts/truetype/wine/tahoma.ttf")};
+#endif
 }
 
 bool hasWindowsLineMetrics(const QFont &font)

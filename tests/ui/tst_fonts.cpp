@@ -16,6 +16,7 @@ private slots:
         QTest::addColumn<bool>("fontconfigKnowsTahoma"); // an unchanged copy in the user's fonts
         QTest::addColumn<QStringList>("files");          // the files tried for the loaded copy
         QTest::addColumn<bool>("measures");              // 11/13, else one line on stderr
+        QTest::newRow("the files looked for by default") << false << QStringList{} << true;
         QTest::newRow("file only") << false << QStringList{kWineTahoma} << true;
         QTest::newRow("file and fontconfig") << true << QStringList{kWineTahoma} << true;
         QTest::newRow("first file missing") << true << QStringList{"/nonexistent/tahoma.ttf", kWineTahoma} << true;
