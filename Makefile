@@ -59,13 +59,14 @@ windows-qt:
 
 # The program for Windows: build-windows/Miraven-<version>-win64.zip and ...-win64-setup.exe.
 windows:
-	@bash scripts/windows-build.sh build-windows
+	@WERROR=$(WERROR) bash scripts/windows-build.sh build-windows
 	@cd build-windows && cpack >/dev/null
 	@ls build-windows/Miraven-*-win64.zip build-windows/Miraven-*-win64-setup.exe
 
-# Every test built for Windows and run under Wine.
-test-windows:
-	@bash scripts/windows-test.sh build-windows-tests
+# Every test built for Windows and run under Wine, then the zip and the installer tried there.
+test-windows: windows
+	@WERROR=$(WERROR) bash scripts/windows-test.sh build-windows-tests
+	@bash scripts/check-windows-package.sh build-windows
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(PKG_BUILD) build-windows build-windows-tests
