@@ -161,7 +161,11 @@ Result viaTemporaryFile(const Place &place, const QByteArray &content, const str
         ::unlinkat(place.folder.get(), temporary.constData(), 0);
         return Result::Failed;
     }
-    ::fsync(place.folder.get()); // the rename itself reaches the disk (best effort on an O_PATH folder)
+    // The rename itself reaches the disk: the folder, opened for reading where that is allowed
+    // (it was walked to without reading it), is flushed too.
+    const Fd folder(::openat(place.folder.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder.valid())
+        ::fsync(folder.get());
     return Result::Written;
 }
 
