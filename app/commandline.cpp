@@ -1,5 +1,8 @@
 #include "app/commandline.h"
 
+#include "core/codepage.h"
+#include "terminal/strtoint.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
 
@@ -36,6 +39,17 @@ CommandLine parseCommandLine(const QStringList &args)
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
+    const QCommandLineOption connect(QStringLiteral("connect"),
+                                     QStringLiteral("Press \"Bağlan\" (connect) once the window is shown."));
+    parser.addOption(connect);
+    parser.addPositionalArgument(QStringLiteral("host"),
+                                 QStringLiteral("The host (a name or a dotted IPv4 address), as if typed into its box."),
+                                 QStringLiteral("host"));
+    parser.addPositionalArgument(QStringLiteral("port"),
+                                 QStringLiteral("The port, decimal or hexadecimal ($2704, x2704, 0x2704), as if "
+                                                "typed into its box. Both are stored when a connect stores them. "
+                                                "Example: miraven 192.168.0.10 502 --connect"),
+                                 QStringLiteral("port"));
     for (const QtOption &o : kQtOptions) {
         QCommandLineOption option(QString::fromLatin1(o.name));
         if (o.takesValue)
@@ -58,20 +72,43 @@ CommandLine parseCommandLine(const QStringList &args)
         result.action = CommandLine::Help;
         // The first line names the program as it was started, whatever process asks.
         const QString text = parser.helpText();
-        result.text = QStringLiteral("Usage: %1 [options]").arg(program) + text.mid(text.indexOf(u'\n'));
+        result.text = QStringLiteral("Usage: %1 [options] [host [port]]").arg(program) + text.mid(text.indexOf(u'\n'));
     } else if (parser.isSet(version)) {
         result.action = CommandLine::Version;
         result.text = QStringLiteral("%1 %2\n").arg(QCoreApplication::applicationName(),
                                                     QCoreApplication::applicationVersion());
-    } else if (!parser.positionalArguments().isEmpty()) {
-        result.action = CommandLine::Error;
-        result.text = QStringLiteral("%1: unexpected argument '%2' (try --help)")
-                          .arg(program, parser.positionalArguments().first());
+    } else {
+        const QStringList positional = parser.positionalArguments();
+        const auto error = [&](const QString &what) {
+            result.action = CommandLine::Error;
+            result.text = QStringLiteral("%1: %2 (try --help)").arg(program, what);
+        };
+        // What a box can hold: code page text of one line.
+        const auto boxText = [&](const QString &arg, const char *name) -> std::optional<QByteArray> {
+            const QByteArray bytes = cp1254::fromUnicode(arg);
+            if (cp1254::toUnicode(bytes) != arg || arg.contains(u'\n') || arg.contains(u'\r')) {
+                error(QStringLiteral("the %1 '%2' holds characters its box cannot").arg(QLatin1String(name), arg));
+                return std::nullopt;
+            }
+            return bytes;
+        };
+        if (positional.size() > 2) {
+            error(QStringLiteral("unexpected argument '%1'").arg(positional.at(2)));
+        } else {
+            if (positional.size() >= 1)
+                result.host = boxText(positional.at(0), "host");
+            if (positional.size() == 2 && result.action == CommandLine::Run) {
+                result.port = boxText(positional.at(1), "port");
+                if (result.port && !tryStrToInt(*result.port))
+                    error(QStringLiteral("'%1' is not a valid port").arg(positional.at(1)));
+            }
+            result.connect = parser.isSet(connect);
+        }
     }
     return result;
 }
 
-int answerCommandLine(int argc, char **argv)
+int answerCommandLine(int argc, char **argv, CommandLine *run)
 {
     QStringList args;
     for (int i = 0; i < argc; ++i)
@@ -86,7 +123,9 @@ int answerCommandLine(int argc, char **argv)
     }
 #endif
     switch (c.action) {
-    case CommandLine::Run: return -1;
+    case CommandLine::Run:
+        *run = c;
+        return -1;
     case CommandLine::Help:
     case CommandLine::Version:
         std::fputs(c.text.toLocal8Bit().constData(), stdout);

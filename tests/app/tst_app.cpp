@@ -33,15 +33,15 @@ private slots:
         QTest::newRow("Qt's own options") << QStringList{p, "-platform", "offscreen", "--style", "Fusion", "-reverse"}
                                           << int(CommandLine::Run) << "";
         QTest::newRow("Qt 6's font engine option") << QStringList{p, "-fontengine", "freetype"} << int(CommandLine::Run) << "";
-        QTest::newRow("named as on Windows") << QStringList{"C:\\Program Files\\Miraven\\MIRAVEN.EXE", "x"}
-                                             << int(CommandLine::Error) << "MIRAVEN: unexpected argument 'x' (try --help)";
+        QTest::newRow("named as on Windows") << QStringList{"C:\\Program Files\\Miraven\\MIRAVEN.EXE", "h", "p"}
+                                             << int(CommandLine::Error) << "MIRAVEN: 'p' is not a valid port (try --help)";
         QTest::newRow("an X11 option of Qt 4") << QStringList{p, "-bg", "red"} << int(CommandLine::Error)
                                                << "miraven: Unknown option 'bg'. (try --help)";
         QTest::newRow("--help") << QStringList{p, "--help"} << int(CommandLine::Help) << "Usage: miraven [options]";
         QTest::newRow("-h") << QStringList{p, "-h"} << int(CommandLine::Help) << "--version";
         QTest::newRow("--version") << QStringList{p, "--version"} << int(CommandLine::Version) << "miraven 2.";
-        QTest::newRow("an argument") << QStringList{p, "host"} << int(CommandLine::Error)
-                                     << "miraven: unexpected argument 'host' (try --help)";
+        QTest::newRow("a third argument") << QStringList{p, "host", "23", "more"} << int(CommandLine::Error)
+                                          << "miraven: unexpected argument 'more' (try --help)";
         QTest::newRow("an unknown option") << QStringList{p, "--port=1"} << int(CommandLine::Error)
                                            << "miraven: Unknown option 'port'. (try --help)";
         QTest::newRow("a Qt option without its value") << QStringList{p, "-style"} << int(CommandLine::Error)
@@ -61,19 +61,70 @@ private slots:
             QVERIFY(!c.text.contains(u'\n')); // one line
     }
 
+    // A host and a port to start with, and --connect: what the run starts with, or the error.
+    void startArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QByteArray>("host"); // "-": none given
+        QTest::addColumn<QByteArray>("port");
+        QTest::addColumn<bool>("connect");
+        QTest::addColumn<QString>("error"); // empty: it runs
+        const QString p = QStringLiteral("/usr/bin/miraven");
+        QTest::newRow("nothing") << QStringList{p} << QByteArray("-") << QByteArray("-") << false << "";
+        QTest::newRow("a host") << QStringList{p, "plc.local"} << QByteArray("plc.local") << QByteArray("-") << false << "";
+        QTest::newRow("an unknown option") << QStringList{p, "--capture-free", "x"} << QByteArray("-") << QByteArray("-")
+                                             << false << "miraven: Unknown option 'capture-free'. (try --help)";
+        QTest::newRow("host and decimal port, connect")
+            << QStringList{p, "192.168.0.10", "502", "--connect"} << QByteArray("192.168.0.10") << QByteArray("502") << true << "";
+        QTest::newRow("connect first, hexadecimal port")
+            << QStringList{p, "--connect", "10.0.0.1", "$2704"} << QByteArray("10.0.0.1") << QByteArray("$2704") << true << "";
+        QTest::newRow("0x and blanks as the port box takes them")
+            << QStringList{p, "h", " 0x1F6"} << QByteArray("h") << QByteArray(" 0x1F6") << false << "";
+        QTest::newRow("a Turkish host name") << QStringList{p, "İzmir-plc", "23"} << QByteArray("\xDDzmir-plc")
+                                             << QByteArray("23") << false << "";
+        QTest::newRow("connect alone: the stored host and port")
+            << QStringList{p, "--connect"} << QByteArray("-") << QByteArray("-") << true << "";
+        QTest::newRow("a port that is not a number") << QStringList{p, "h", "telnet"} << QByteArray("-") << QByteArray("-")
+                                                     << false << "miraven: 'telnet' is not a valid port (try --help)";
+        QTest::newRow("a port too large for 32 bits") << QStringList{p, "h", "99999999999"} << QByteArray("-")
+                                                      << QByteArray("-") << false
+                                                      << "miraven: '99999999999' is not a valid port (try --help)";
+        QTest::newRow("a host outside the code page") << QStringList{p, "主机", "23"} << QByteArray("-") << QByteArray("-")
+                                                      << false << "miraven: the host '主机' holds characters its box cannot (try --help)";
+    }
+    void startArguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QByteArray, host);
+        QFETCH(QByteArray, port);
+        QFETCH(bool, connect);
+        QFETCH(QString, error);
+        const CommandLine c = parseCommandLine(args);
+        if (!error.isEmpty()) {
+            QCOMPARE(int(c.action), int(CommandLine::Error));
+            QCOMPARE(c.text, error);
+            return;
+        }
+        QCOMPARE(int(c.action), int(CommandLine::Run));
+        QCOMPARE(c.host.value_or("-"), host);
+        QCOMPARE(c.port.value_or("-"), port);
+        QCOMPARE(c.connect, connect);
+    }
+
     // The real program: answers without a window and without writing its settings file.
     void helpAndVersionTouchNothing()
     {
         QTemporaryDir dir;
         const QString program = dir.filePath(QStringLiteral("miraven"));
         QVERIFY(QFile::copy(QStringLiteral(MIRAVEN_PROGRAM), program));
-        for (const auto &[arg, code] : {std::pair{"--version", 0}, std::pair{"--help", 0}, std::pair{"stray", 2}}) {
+        for (const auto &[args, code] : {std::pair{QStringList{"--version"}, 0}, std::pair{QStringList{"--help"}, 0},
+                                         std::pair{QStringList{"host", "12x", "--connect"}, 2}}) {
             QProcess run;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
             env.remove(QStringLiteral("DISPLAY"));
             env.remove(QStringLiteral("QT_QPA_PLATFORM")); // no display to be had
             run.setProcessEnvironment(env);
-            run.start(program, {QString::fromLatin1(arg)});
+            run.start(program, args);
             QVERIFY(run.waitForFinished(10000));
             QCOMPARE(run.exitCode(), code);
             QCOMPARE(run.readAllStandardOutput().isEmpty(), code != 0);
