@@ -8,6 +8,8 @@
 #
 # Environment: MIRAVEN_CACHE (default ${XDG_CACHE_HOME:-~/.cache}/miraven), JOBS (default: cores).
 set -euo pipefail
+# Everything the build says goes to standard error; standard output gets the prefix alone.
+exec 3>&1 1>&2
 
 here=$(cd "$(dirname "$0")" && pwd)
 cache=${MIRAVEN_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/miraven}
@@ -44,7 +46,7 @@ qtbase_options=(
 stamp_text="qtbase $qt_version; qtsvg $svg_version; $(x86_64-w64-mingw32-g++-posix -dumpfullversion); ${qtbase_options[*]}"
 
 if [ -f "$prefix/.miraven-stamp" ] && [ "$(cat "$prefix/.miraven-stamp")" = "$stamp_text" ]; then
-    echo "$prefix"
+    echo "$prefix" >&3
     exit 0
 fi
 
@@ -108,4 +110,4 @@ fi
 
 printf '%s' "$stamp_text" > "$prefix/.miraven-stamp"
 rm -rf "$work"
-echo "$prefix"
+echo "$prefix" >&3
