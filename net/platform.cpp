@@ -43,7 +43,6 @@ struct Entry {
     sys::Descriptor fd = sys::kNoDescriptor;
     QPointer<QObject> target;
     unsigned mask = 0;
-    bool connected = false; // by a connect in blocking mode
 };
 
 struct Lookup {
@@ -198,10 +197,8 @@ int Platform::connect(SocketHandle s, const SockAddrIn &addr)
     const sys::ConnectResult r = sys::connect(e->fd, addr.addr, addr.port, &err);
 
     if (e->mask == 0) { // blocking mode: the call's own outcome
-        if (r == sys::ConnectResult::Connected) {
-            e->connected = true;
+        if (r == sys::ConnectResult::Connected)
             return 0;
-        }
         m_lastError = err;
         return SOCKET_ERROR;
     }

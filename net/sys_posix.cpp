@@ -2,6 +2,9 @@
 
 #include "net/wsaerrors.h"
 
+#include <QObject>
+#include <QSocketNotifier>
+
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netdb.h>
@@ -11,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <map>
 
 namespace net::sys {
 
@@ -188,10 +192,6 @@ std::uint32_t hostToNetwork(std::uint32_t v)
 
 // The select model's notifications, made from the readiness of each socket.
 
-#include <QObject>
-#include <QSocketNotifier>
-
-#include <map>
 
 namespace net::sys {
 

@@ -4,6 +4,8 @@
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
+#include <vector>
+
 namespace net::sys {
 
 namespace {
@@ -142,7 +144,6 @@ std::uint32_t hostToNetwork(std::uint32_t v)
 // The select model's notifications as Windows Sockets post them (WSAAsyncSelect) to a hidden
 // message-only window of the GUI thread, whose messages Qt's event loop dispatches.
 
-#include <vector>
 
 namespace net::sys {
 

@@ -24,7 +24,6 @@ wine=/usr/lib/wine/wine64
 
 program=$1
 shift
-[ "$#" -eq 0 ] || true
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 log=
