@@ -42,6 +42,18 @@ CommandLine parseCommandLine(const QStringList &args)
     const QCommandLineOption connect(QStringLiteral("connect"),
                                      QStringLiteral("Press \"Bağlan\" (connect) once the window is shown."));
     parser.addOption(connect);
+    const QCommandLineOption capture(QStringLiteral("capture"),
+                                     QStringLiteral("Record every connection of the run in <file>, a pcapng capture "
+                                                    "that Wireshark and tshark open (made anew at start)."),
+                                     QStringLiteral("file"));
+    parser.addOption(capture);
+    const QCommandLineOption log(QStringLiteral("log"),
+                                 QStringLiteral("Record what is sent and received, and the status lines, in <file> as "
+                                                "readable text: time, direction, count, hex and text (made anew at "
+                                                "start). Example: miraven --capture plc.pcapng --log plc.log "
+                                                "192.168.0.10 502 --connect"),
+                                 QStringLiteral("file"));
+    parser.addOption(log);
     parser.addPositionalArgument(QStringLiteral("host"),
                                  QStringLiteral("The host (a name or a dotted IPv4 address), as if typed into its box."),
                                  QStringLiteral("host"));
@@ -103,6 +115,14 @@ CommandLine parseCommandLine(const QStringList &args)
                     error(QStringLiteral("'%1' is not a valid port").arg(positional.at(1)));
             }
             result.connect = parser.isSet(connect);
+            result.capture = parser.value(capture);
+            result.log = parser.value(log);
+            if (result.action == CommandLine::Run && parser.isSet(capture) && result.capture.isEmpty())
+                error(QStringLiteral("--capture needs a file name"));
+            else if (result.action == CommandLine::Run && parser.isSet(log) && result.log.isEmpty())
+                error(QStringLiteral("--log needs a file name"));
+            else if (result.action == CommandLine::Run && !result.capture.isEmpty() && result.capture == result.log)
+                error(QStringLiteral("--capture and --log name the same file"));
         }
     }
     return result;

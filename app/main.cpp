@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/commandline.h"
 #include "app/exceptionbox.h"
+#include "app/records.h"
 #include "terminal/fmain.h"
 #include "ui/edit.h"
 #include "ui/glyphbutton.h"
@@ -33,6 +34,8 @@ int main(int argc, char **argv)
         fMain.cmb1->SetText(*start.host);
     if (start.port)
         fMain.cmb2->SetText(*start.port);
+    // The traffic records; a file that cannot be made is said once the loop runs.
+    const Records records(fMain, start.capture, start.log);
     fMain.show();
     if (const QScreen *screen = fMain.screen())
         fMain.move(screen->availableGeometry().center() - fMain.rect().center());

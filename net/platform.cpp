@@ -276,6 +276,22 @@ int Platform::ioctlFionread(SocketHandle s, unsigned long *waiting)
     return 0;
 }
 
+int Platform::getsockname(SocketHandle s, SockAddrIn *addr)
+{
+    Entry *e = d->entry(s);
+    if (!e || !sys::localAddress(e->fd, &addr->addr, &addr->port, &m_lastError))
+        return SOCKET_ERROR;
+    return 0;
+}
+
+int Platform::getpeername(SocketHandle s, SockAddrIn *addr)
+{
+    Entry *e = d->entry(s);
+    if (!e || !sys::peerAddress(e->fd, &addr->addr, &addr->port, &m_lastError))
+        return SOCKET_ERROR;
+    return 0;
+}
+
 int Platform::ioctlFionbio(SocketHandle s, bool nonBlocking)
 {
     Entry *e = d->entry(s);

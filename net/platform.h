@@ -98,6 +98,10 @@ public:
     int ioctlFionread(SocketHandle s, unsigned long *waiting);
     int ioctlFionbio(SocketHandle s, bool nonBlocking);
 
+    // The local and the remote address of a connected socket: 0, or SOCKET_ERROR with lastError().
+    int getsockname(SocketHandle s, SockAddrIn *addr);
+    int getpeername(SocketHandle s, SockAddrIn *addr);
+
     // Selects the notifications in mask for s, posted to target; makes s non-blocking. With a
     // null target and mask 0 no more notifications are posted.
     int asyncSelect(SocketHandle s, QObject *target, unsigned mask);

@@ -123,6 +123,33 @@ int peek(Descriptor fd, int *error)
     return -1;
 }
 
+namespace {
+bool addressOf(Descriptor fd, bool peer, std::uint32_t *addr, std::uint16_t *port, int *error)
+{
+    sockaddr_in sa{};
+    int len = sizeof sa;
+    const int r = peer ? ::getpeername(SOCKET(fd), reinterpret_cast<sockaddr *>(&sa), &len)
+                       : ::getsockname(SOCKET(fd), reinterpret_cast<sockaddr *>(&sa), &len);
+    if (r != 0 || sa.sin_family != AF_INET) {
+        *error = r != 0 ? ::WSAGetLastError() : WSAEAFNOSUPPORT;
+        return false;
+    }
+    *addr = sa.sin_addr.s_addr;
+    *port = sa.sin_port;
+    return true;
+}
+} // namespace
+
+bool localAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error)
+{
+    return addressOf(fd, false, addr, port, error);
+}
+
+bool peerAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error)
+{
+    return addressOf(fd, true, addr, port, error);
+}
+
 std::uint16_t servicePort(const QByteArray &service, const QByteArray &protocol)
 {
     const servent *se = ::getservbyname(service.constData(), protocol.constData());

@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace net;
@@ -154,6 +155,7 @@ void TCustomWinSocket::Open(const QByteArray &host, const QByteArray &address, c
     if (FConnected)
         raise(QString::fromLatin1(socketmsg::SocketAlreadyOpen));
     ReleasePendingAttempt();
+    FTapHost = !host.isEmpty() ? host : address;
 
     FSocket = platform().socket();
     if (FSocket == INVALID_SOCKET)
@@ -255,6 +257,7 @@ void TCustomWinSocket::StartConnect()
     FLookupState = lpNone;
     if (!(FAsyncStyles & FD_CONNECT)) {
         FConnected = FSocket != INVALID_SOCKET;
+        TapConnected();
         Event(snConnect);
     }
 }
@@ -288,6 +291,8 @@ void TCustomWinSocket::HandleSocketNotification(const net::SocketNotifyEvent &ms
 {
     if (msg.error != 0) {
         int code = msg.error;
+        if (FConnected && msg.socket == FSocket) // the connection broke
+            Tap([&](net::TrafficTap *t) { t->failed(msg.error); });
         Error(kindOf(msg.event), code);
         if (code != 0)
             raise(socketmsg::asyncSocketError(code));
@@ -295,7 +300,11 @@ void TCustomWinSocket::HandleSocketNotification(const net::SocketNotifyEvent &ms
     }
     switch (msg.event) {
     case FD_CONNECT: NotifyConnect(msg.socket); break;
-    case FD_CLOSE: CloseConnection(msg.socket); break;
+    case FD_CLOSE:
+        if (FConnected && msg.socket == FSocket)
+            Tap([](net::TrafficTap *t) { t->peerClosed(); });
+        CloseConnection(msg.socket);
+        break;
     case FD_READ: NotifyRead(msg.socket); break;
     case FD_WRITE: NotifyWrite(msg.socket); break;
     case FD_ACCEPT: NotifyAccept(msg.socket); break;
@@ -336,6 +345,8 @@ void TCustomWinSocket::CloseConnection(net::SocketHandle socket)
     if (socket == INVALID_SOCKET || socket != FSocket)
         return;
     DropQueue(); // bytes that never reached the platform go with the connection
+    if (FConnected)
+        Tap([](net::TrafficTap *t) { t->closed(); });
     Event(snDisconnect);
     CheckSocketCall(platform().closesocket(FSocket) == SOCKET_ERROR, "closesocket");
     FSocket = INVALID_SOCKET;
@@ -368,6 +379,8 @@ int TCustomWinSocket::SendBytes(const char *buffer, int count)
         Enqueue(buffer, count); // FD_WRITE follows when there is room again
         return n;
     }
+    if (n > 0)
+        Tap([&](net::TrafficTap *t) { t->sent(QByteArrayView(buffer, n)); });
     if (n < count) {
         Enqueue(buffer + n, count - n);
         // A short send arms nothing: go on until the platform says "would block", which it
@@ -375,6 +388,30 @@ int TCustomWinSocket::SendBytes(const char *buffer, int count)
         FlushQueue();
     }
     return n;
+}
+
+void TCustomWinSocket::AddTap(net::TrafficTap *tap)
+{
+    if (tap && std::find(FTaps.begin(), FTaps.end(), tap) == FTaps.end())
+        FTaps.push_back(tap);
+}
+
+void TCustomWinSocket::RemoveTap(net::TrafficTap *tap)
+{
+    FTaps.erase(std::remove(FTaps.begin(), FTaps.end(), tap), FTaps.end());
+}
+
+void TCustomWinSocket::TapConnected()
+{
+    if (FTaps.empty())
+        return;
+    // What the system says of the connection; an address it cannot tell stays 0.0.0.0:0.
+    SockAddrIn local, remote;
+    if (platform().getsockname(FSocket, &local) != 0)
+        local = SockAddrIn{};
+    if (platform().getpeername(FSocket, &remote) != 0)
+        remote = FAddr;
+    Tap([&](net::TrafficTap *t) { t->connected(local, remote, FTapHost, qFromBigEndian(remote.port)); });
 }
 
 void TCustomWinSocket::Enqueue(const char *buffer, qint64 count)
@@ -405,6 +442,7 @@ void TCustomWinSocket::FlushQueue()
                 SendFailed(code);
             return;
         }
+        Tap([&](net::TrafficTap *t) { t->sent(QByteArrayView(chunk.constData() + FOutHead, n)); });
         FQueuedBytes -= n;
         FOutHead += n;
         if (FOutHead == chunk.size()) {
@@ -416,6 +454,7 @@ void TCustomWinSocket::FlushQueue()
 
 void TCustomWinSocket::SendFailed(int code)
 {
+    Tap([&](net::TrafficTap *t) { t->failed(code); });
     Error(eeSend, code);
     CloseConnection(FSocket);
     if (code != 0)
@@ -441,9 +480,12 @@ int TCustomWinSocket::ReceiveBytes(char *buffer, int count)
     if (platform().ioctlFionread(FSocket, &waiting) == 0 && waiting > 0 && waiting < unsigned(count))
         count = int(waiting);
     const int n = platform().recv(FSocket, buffer, count);
+    if (n > 0)
+        Tap([&](net::TrafficTap *t) { t->received(QByteArrayView(buffer, n)); });
     if (n == SOCKET_ERROR) {
         int code = platform().lastError();
         if (code != wsa::EWOULDBLOCK_) {
+            Tap([&](net::TrafficTap *t) { t->failed(code); });
             Error(eeReceive, code);
             CloseConnection(FSocket);
             if (code != 0)
@@ -465,6 +507,7 @@ QByteArray TCustomWinSocket::ReceiveString()
 void TClientWinSocket::NotifyConnect(net::SocketHandle)
 {
     FConnected = true;
+    TapConnected();
     Event(snConnect);
 }
 

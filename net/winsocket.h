@@ -18,6 +18,7 @@
 // is released the same way at the next open or at destruction.
 
 #include "net/platform.h"
+#include "net/traffictap.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -26,6 +27,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 enum TClientType { ctNonBlocking = 0, ctBlocking = 1 };
 enum TErrorEvent { eeGeneral = 0, eeSend, eeReceive, eeConnect, eeDisconnect, eeAccept, eeLookup };
@@ -75,6 +77,11 @@ public:
     qint64 QueuedBytes() const { return FQueuedBytes; }
     static constexpr qint64 kMaxQueued = 64 * 1024 * 1024;
 
+    // Records told what goes over the connection; not owned, and they must outlive it or be
+    // removed first.
+    void AddTap(net::TrafficTap *tap);
+    void RemoveTap(net::TrafficTap *tap);
+
     TSocketEventEvent OnSocketEvent;
     TSocketErrorEventCallback OnErrorEvent;
 
@@ -102,6 +109,14 @@ protected:
     void DropQueue() noexcept;
     // A send failure other than "would block": reported, the connection closed, then raised.
     void SendFailed(int code);
+    // The connect completed: the taps learn the connection's addresses.
+    void TapConnected();
+    template <typename Fn>
+    void Tap(Fn &&fn)
+    {
+        for (net::TrafficTap *tap : FTaps)
+            fn(tap);
+    }
 
     net::SocketHandle FSocket;
     bool FConnected;
@@ -119,6 +134,8 @@ protected:
     std::deque<QByteArray> FOutQueue; // chunks in order; the first one is sent from FOutHead
     qsizetype FOutHead = 0;
     qint64 FQueuedBytes = 0;
+    std::vector<net::TrafficTap *> FTaps;
+    QByteArray FTapHost; // the host or address of the last open, as given
 };
 
 class TClientWinSocket : public TCustomWinSocket {

@@ -11,6 +11,7 @@ packages=(
     fonts-dejavu-core    # fallback sans font
     xvfb xauth           # virtual display for screenshots and `make run` without a desktop
     util-linux           # setpriv: tests that drop root to an ordinary user
+    tshark               # reads the capture files in the tests
     dpkg-dev file fakeroot                    # the Debian package (dpkg-shlibdeps)
     desktop-file-utils appstream lintian      # and its validators
 )

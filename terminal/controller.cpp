@@ -50,19 +50,19 @@ void TfMain::btnkesClick(QObject *)
 
 void TfMain::CS1Connecting(TCustomSocket *, TCustomWinSocket *)
 {
-    Memo1->AddLine(CS1.Host() + cp(u" Bağlanıyor..."));
+    statusLine(CS1.Host() + cp(u" Bağlanıyor..."));
 }
 
 void TfMain::CS1Connect(TCustomSocket *, TCustomWinSocket *)
 {
-    Memo1->AddLine(CS1.Host() + cp(u" Bağlanıldı."));
+    statusLine(CS1.Host() + cp(u" Bağlanıldı."));
     btnbaglan->setEnabled(false);
     btnkes->setEnabled(true);
 }
 
 void TfMain::CS1Disconnect(TCustomSocket *, TCustomWinSocket *)
 {
-    Memo1->AddLine(CS1.Host() + cp(u" Bağlantı Kesildi."));
+    statusLine(CS1.Host() + cp(u" Bağlantı Kesildi."));
     btnbaglan->setEnabled(true);
     btnkes->setEnabled(false);
 }
@@ -71,8 +71,15 @@ void TfMain::CS1Error(TCustomSocket *, TCustomWinSocket *, TErrorEvent, int &Err
 {
     if (ErrorCode == wsa::ECONNABORTED_)
         CS1.SetActive(false);
-    Memo1->AddLine(cp(u"Hata Oluştu. Hata Kodu:") + QByteArray::number(ErrorCode));
+    statusLine(cp(u"Hata Oluştu. Hata Kodu:") + QByteArray::number(ErrorCode));
     ErrorCode = 0;
+}
+
+void TfMain::statusLine(const QByteArray &line)
+{
+    Memo1->AddLine(line);
+    if (OnStatusLine)
+        OnStatusLine(line);
 }
 
 bool TfMain::kontrol()

@@ -1,5 +1,7 @@
 #include "terminal/filereplace.h"
 
+#include "core/pathwalk.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -9,94 +11,12 @@
 
 #include <cerrno>
 
-#ifndef O_PATH // a folder opened only to be walked from
-#define O_PATH O_RDONLY
-#endif
-
 namespace filereplace {
 namespace {
 
-// A descriptor that closes itself.
-class Fd {
-public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    Fd(Fd &&o) noexcept : m_fd(o.m_fd) { o.m_fd = -1; }
-    Fd &operator=(Fd &&o) noexcept
-    {
-        std::swap(m_fd, o.m_fd);
-        return *this;
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
-    // Closes now, reporting whether the close succeeded (a late write error shows here).
-    bool close()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || ::close(fd) == 0;
-    }
-
-private:
-    int m_fd;
-};
-
-// The folder that holds the file, open, and the file's name in it.
-struct Place {
-    Fd folder;
-    QByteArray name;
-};
-
-bool mayFollow(const struct stat &link)
-{
-    return link.st_uid == ::geteuid() || link.st_uid == 0;
-}
-
-// Walks path one name at a time from the root (or the current folder), opening each folder
-// without following a link in its place; a link is read and walked in its stead only when
-// mayFollow allows it. The last name is not opened.
-bool locate(const QByteArray &path, Place *place)
-{
-    QList<QByteArray> names = path.split('/');
-    Fd folder(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
-    int links = 0;
-    while (folder.valid()) {
-        while (!names.isEmpty() && (names.first().isEmpty() || names.first() == "."))
-            names.removeFirst();
-        if (names.isEmpty())
-            return false; // the path names a folder
-        const QByteArray name = names.takeFirst();
-        struct stat st {};
-        const bool exists = ::fstatat(folder.get(), name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-        if (!exists && (errno != ENOENT || !names.isEmpty()))
-            return false;
-        if (exists && S_ISLNK(st.st_mode)) {
-            if (!mayFollow(st) || ++links > 40)
-                return false;
-            QByteArray target(qMax<qsizetype>(st.st_size, 255) + 1, '\0');
-            const ssize_t n = ::readlinkat(folder.get(), name.constData(), target.data(), size_t(target.size()));
-            if (n <= 0 || n >= target.size())
-                return false;
-            target.truncate(n);
-            if (target.startsWith('/'))
-                folder = Fd(::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC));
-            names = target.split('/') + names;
-            continue;
-        }
-        if (names.isEmpty()) {
-            *place = Place{std::move(folder), name};
-            return true;
-        }
-        folder = Fd(::openat(folder.get(), name.constData(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-    }
-    return false;
-}
+using pathwalk::Fd;
+using pathwalk::Place;
+using pathwalk::locate;
 
 bool writeAllAt(int fd, const QByteArray &data)
 {

@@ -10,6 +10,8 @@
 #include <QByteArray>
 #include <QWidget>
 
+#include <functional>
+
 class QFileDialog;
 class TPane;
 class TfHelp;
@@ -60,11 +62,16 @@ public:
     void RzBitBtn2Click(QObject *Sender);
     void RzBitBtn1Click(QObject *Sender);
 
+    // Told each status line the sent pane is given (connecting, connected, disconnected,
+    // errors), after the pane has it; for a record kept beside the window.
+    std::function<void(const QByteArray &line)> OnStatusLine;
+
     // The path chosen at the last confirmed save.
     QString SaveFileName() const { return m_saveFileName; }
 
 private:
     void wireEvents();
     void savePane(TPane *pane);
+    void statusLine(const QByteArray &line);
     QString m_saveFileName;
 };
