@@ -15,6 +15,7 @@ RecordFile::RecordFile()
 
 RecordFile::~RecordFile()
 {
+    m_atEnd = true;
     flush();
 }
 
@@ -45,11 +46,16 @@ void RecordFile::flush()
     m_timer.stop();
     if (m_failed || m_buffer.isEmpty())
         return;
-    const qint64 written = m_file.write(m_buffer);
-    if (written != m_buffer.size()) {
-        const QString reason = trimmedSystemText(m_file.errorString());
-        fail(QStringLiteral("Cannot write to file \"%1\". %2").arg(QDir::toNativeSeparators(m_path), reason));
-        return;
+    // A write that takes part of the bytes is tried again with the rest: the system says why
+    // only when a write takes nothing (a disk that fills takes what fits first).
+    for (qsizetype done = 0; done < m_buffer.size();) {
+        const qint64 n = m_file.write(m_buffer.constData() + done, m_buffer.size() - done);
+        if (n <= 0) {
+            const QString reason = trimmedSystemText(m_file.errorString());
+            fail(QStringLiteral("Cannot write to file \"%1\". %2").arg(QDir::toNativeSeparators(m_path), reason));
+            return;
+        }
+        done += n;
     }
     // Kept at its size: the next burst fills it without growing it again.
     m_buffer.resize(0);
@@ -60,7 +66,12 @@ void RecordFile::fail(const QString &message)
     m_failed = true;
     m_buffer = QByteArray();
     m_file.close();
+    const Exception e(message.toStdString());
+    if (m_atEnd) {
+        guard::report(e); // the last flush, when the run ends
+        return;
+    }
     // Said from the event loop: the failure may be found in the middle of a send or a receive.
-    const std::string text = message.toStdString();
-    QTimer::singleShot(0, this, [text] { guard::report(Exception(text)); });
+    // Not tied to this object, so that it is said even when the record ends first.
+    QTimer::singleShot(0, [e] { guard::report(e); });
 }

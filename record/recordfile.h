@@ -40,6 +40,7 @@ private:
     QByteArray m_buffer;
     QTimer m_timer;
     bool m_failed = false;
+    bool m_atEnd = false;
 };
 
 // Opens file for writing at path, created anew; false with the system's reason in *reason.
