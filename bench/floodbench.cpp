@@ -2,8 +2,12 @@
 // a fixed volume of one kind of data. Reports throughput, event-loop lateness of a 10 ms timer
 // and peak RSS, beside a raw recv loop over the same data.
 //
-//   flood_bench [lines|binary|nobreaks] [MiB]
+//   flood_bench [lines|binary|nobreaks] [MiB] [capture|log]
+//
+// With capture or log the window keeps that record of the flood in a file on the local disk
+// (a temporary folder), as --capture and --log do.
 
+#include "app/records.h"
 #include "bench/floodserver.h"
 #include "core/guard.h"
 #include "terminal/fmain.h"
@@ -15,6 +19,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -40,8 +45,9 @@ int main(int argc, char **argv)
     fonts::install();
     app.setFont(fonts::windowFont());
     FloodKind kind = FloodKind::Lines;
-    if (argc > 1 && !parseKind(argv[1], &kind)) {
-        std::fprintf(stderr, "usage: flood_bench [lines|binary|nobreaks] [MiB]\n");
+    const QByteArray record = argc > 3 ? QByteArray(argv[3]) : QByteArray();
+    if ((argc > 1 && !parseKind(argv[1], &kind)) || (!record.isEmpty() && record != "capture" && record != "log")) {
+        std::fprintf(stderr, "usage: flood_bench [lines|binary|nobreaks] [MiB] [capture|log]\n");
         return 2;
     }
     const std::int64_t mib = argc > 2 ? std::atoll(argv[2]) : 256;
@@ -55,6 +61,8 @@ int main(int argc, char **argv)
     const double raw = rawRecvMiBps(kind, volume);
 
     TfMain window;
+    const QString recordPath = record.isEmpty() ? QString() : dir.filePath("flood." + QString::fromLatin1(record));
+    const Records records(window, record == "capture" ? recordPath : QString(), record == "log" ? recordPath : QString());
     window.show();
     // The first showing (fonts, glyphs, the first paint) is done before the flood starts.
     QElapsedTimer settle;
@@ -116,6 +124,8 @@ int main(int argc, char **argv)
                 double(peakRssKiB()) / 1024.0, done ? "" : "  (did not finish)");
     std::printf("  %lld arrivals, %.0f KiB each on average\n", (long long)arrivals,
                 arrivals ? double(server.sent()) / double(arrivals) / 1024.0 : 0.0);
+    if (!record.isEmpty())
+        std::printf("  %s file %.1f MiB\n", record.constData(), double(QFileInfo(recordPath).size()) / (1 << 20));
     if (!failures.isEmpty())
         std::printf("  exception box would have shown: %s\n", qPrintable(failures.join(" | ")));
     window.CS1.OnConnect = nullptr;

@@ -54,7 +54,7 @@ bool CaptureRecorder::create(const QString &path)
     m_file.append(pcapng::interfaceDescription(pcapng::kLinkTypeRaw, 0xFFFF, "miraven",
                                                "connections made by " + m_application));
     m_file.flush();
-    return !m_file.failed();
+    return true;
 }
 
 void CaptureRecorder::segment(Side from, quint8 flags, QByteArrayView payload, QByteArrayView options,

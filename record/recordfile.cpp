@@ -15,8 +15,16 @@ RecordFile::RecordFile()
 
 RecordFile::~RecordFile()
 {
-    m_atEnd = true;
     flush();
+    if (m_writer.joinable()) {
+        {
+            std::lock_guard lock(m_mutex);
+            m_stop = true;
+        }
+        m_changed.notify_all();
+        m_writer.join();
+    }
+    takeFailure(true);
 }
 
 bool RecordFile::create(const QString &path)
@@ -24,15 +32,17 @@ bool RecordFile::create(const QString &path)
     m_path = path;
     QString reason;
     if (!createRecordFile(m_file, path, &reason)) {
-        fail(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason));
+        fail(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason), false);
         return false;
     }
+    m_buffer.reserve(kFlushBytes + 64 * 1024);
+    m_writer = std::thread([this] { writerLoop(); });
     return true;
 }
 
 void RecordFile::append(QByteArrayView bytes)
 {
-    if (m_failed || !m_file.isOpen())
+    if (m_failed || !m_writer.joinable())
         return;
     m_buffer.append(bytes);
     if (m_buffer.size() >= kFlushBytes)
@@ -44,31 +54,103 @@ void RecordFile::append(QByteArrayView bytes)
 void RecordFile::flush()
 {
     m_timer.stop();
-    if (m_failed || m_buffer.isEmpty())
+    takeFailure(false);
+    if (m_failed || m_buffer.isEmpty() || !m_writer.joinable())
         return;
-    // A write that takes part of the bytes is tried again with the rest: the system says why
-    // only when a write takes nothing (a disk that fills takes what fits first).
-    for (qsizetype done = 0; done < m_buffer.size();) {
-        const qint64 n = m_file.write(m_buffer.constData() + done, m_buffer.size() - done);
-        if (n <= 0) {
-            const QString reason = trimmedSystemText(m_file.errorString());
-            fail(QStringLiteral("Cannot write to file \"%1\". %2").arg(QDir::toNativeSeparators(m_path), reason));
-            return;
+    QByteArray next;
+    {
+        std::unique_lock lock(m_mutex);
+        // Room for it, unless the writer has stopped (then nothing waits for it any more).
+        m_changed.wait(lock, [&] { return m_queuedBytes < kMaxQueuedBytes || !m_writeFailure.isEmpty(); });
+        if (!m_writeFailure.isEmpty()) {
+            m_buffer.clear();
+        } else {
+            m_queuedBytes += m_buffer.size();
+            m_queue.push_back(std::move(m_buffer));
+            if (!m_spare.empty()) {
+                next = std::move(m_spare.back());
+                m_spare.pop_back();
+            }
         }
-        done += n;
     }
-    // Kept at its size: the next burst fills it without growing it again.
-    m_buffer.resize(0);
+    m_changed.notify_all();
+    if (next.capacity() == 0)
+        next.reserve(kFlushBytes + 64 * 1024);
+    m_buffer = std::move(next);
+    takeFailure(false);
 }
 
-void RecordFile::fail(const QString &message)
+void RecordFile::waitWritten()
+{
+    flush();
+    std::unique_lock lock(m_mutex);
+    m_changed.wait(lock, [&] { return (m_queue.empty() && !m_writing) || !m_writeFailure.isEmpty(); });
+}
+
+void RecordFile::writerLoop()
+{
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_changed.wait(lock, [&] { return m_stop || !m_queue.empty(); });
+        if (m_queue.empty())
+            return; // stopped, everything written
+        QByteArray chunk = std::move(m_queue.front());
+        m_queue.pop_front();
+        m_writing = true;
+        lock.unlock();
+        // A write that takes part of the bytes is tried again with the rest: the system says
+        // why only when a write takes nothing (a disk that fills takes what fits first).
+        QString failure;
+        for (qsizetype done = 0; done < chunk.size();) {
+            const qint64 n = m_file.write(chunk.constData() + done, chunk.size() - done);
+            if (n <= 0) {
+                failure = QStringLiteral("Cannot write to file \"%1\". %2")
+                              .arg(QDir::toNativeSeparators(m_path), trimmedSystemText(m_file.errorString()));
+                break;
+            }
+            done += n;
+        }
+        lock.lock();
+        m_writing = false;
+        m_queuedBytes -= chunk.size();
+        if (!failure.isEmpty()) {
+            m_writeFailure = failure;
+            m_queue.clear();
+            m_queuedBytes = 0;
+            lock.unlock();
+            m_changed.notify_all();
+            // The window learns it from its own thread (the queued call goes with this object).
+            QMetaObject::invokeMethod(this, [this] { takeFailure(false); }, Qt::QueuedConnection);
+            return;
+        }
+        chunk.resize(0);
+        if (m_spare.size() < 2)
+            m_spare.push_back(std::move(chunk));
+        m_changed.notify_all();
+    }
+}
+
+void RecordFile::takeFailure(bool atEnd)
+{
+    if (m_failed || !m_writer.joinable())
+        return;
+    QString failure;
+    {
+        std::lock_guard lock(m_mutex);
+        failure = m_writeFailure;
+    }
+    if (!failure.isEmpty())
+        fail(failure, atEnd);
+}
+
+void RecordFile::fail(const QString &message, bool atEnd)
 {
     m_failed = true;
+    m_timer.stop();
     m_buffer = QByteArray();
-    m_file.close();
     const Exception e(message.toStdString());
-    if (m_atEnd) {
-        guard::report(e); // the last flush, when the run ends
+    if (atEnd) {
+        guard::report(e); // the record ends with the run
         return;
     }
     // Said from the event loop: the failure may be found in the middle of a send or a receive.

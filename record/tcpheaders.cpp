@@ -21,23 +21,24 @@ void put32(uchar *p, quint32 v)
 
 quint64 onesSum(QByteArrayView bytes, quint64 sum)
 {
-    // 32-bit words summed into 64 bits cannot overflow for any packet; the byte order of the
-    // words does not matter as long as the sum is folded and stored in the same order.
+    // The one's-complement sum does not depend on the byte order it is taken in, as long as the
+    // result is stored in the same order (RFC 1071), so the words are summed as the machine
+    // loads them: two 32-bit halves of each 64-bit word into a 64-bit sum, which cannot
+    // overflow for any packet. The compiler turns this into vector code.
     const uchar *p = reinterpret_cast<const uchar *>(bytes.data());
     qsizetype n = bytes.size();
-    for (; n >= 4; p += 4, n -= 4) {
-        quint32 w;
-        std::memcpy(&w, p, 4);
-        sum += qFromBigEndian(w);
+    quint64 wide = 0;
+    for (; n >= 8; p += 8, n -= 8) {
+        quint64 w;
+        std::memcpy(&w, p, 8);
+        wide += (w & 0xFFFFFFFFu) + (w >> 32);
     }
-    if (n >= 2) {
-        sum += quint32(p[0]) << 8 | p[1];
-        p += 2;
-        n -= 2;
-    }
-    if (n == 1)
-        sum += quint32(p[0]) << 8;
-    return sum;
+    sum += wide;
+    uchar tail[8] = {};
+    std::memcpy(tail, p, size_t(n)); // the last odd byte pads with zero, as the checksum does
+    quint64 w;
+    std::memcpy(&w, tail, 8);
+    return sum + (w & 0xFFFFFFFFu) + (w >> 32);
 }
 
 quint16 fold(quint64 sum)
@@ -60,7 +61,8 @@ QByteArray headers(const Segment &s, QByteArrayView payload)
     ip[9] = 6;             // TCP
     std::memcpy(ip + 12, &s.from.addr, 4);
     std::memcpy(ip + 16, &s.to.addr, 4);
-    put16(ip + 10, fold(onesSum(QByteArrayView(out.constData(), 20))));
+    const quint16 ipSum = fold(onesSum(QByteArrayView(out.constData(), 20)));
+    std::memcpy(ip + 10, &ipSum, 2);
 
     uchar *tcp = ip + 20;
     std::memcpy(tcp + 0, &s.from.port, 2);
@@ -72,13 +74,18 @@ QByteArray headers(const Segment &s, QByteArrayView payload)
     put16(tcp + 14, s.window);
     std::memcpy(tcp + 20, s.options.data(), size_t(s.options.size()));
 
-    // Pseudo header: addresses, protocol, TCP length; then the header and the payload. The
-    // header is 4-byte aligned, so the payload starts at an even offset.
-    quint64 sum = onesSum(QByteArrayView(out.constData() + 12, 8));
-    sum += 6 + quint64(tcpLength);
+    // Pseudo header: addresses, zero, protocol, TCP length; then the header and the payload.
+    // The header's length is a multiple of 4, so the payload starts at an even offset.
+    uchar pseudo[12];
+    std::memcpy(pseudo, ip + 12, 8);
+    pseudo[8] = 0;
+    pseudo[9] = 6;
+    put16(pseudo + 10, quint16(tcpLength));
+    quint64 sum = onesSum(QByteArrayView(reinterpret_cast<const char *>(pseudo), 12));
     sum = onesSum(QByteArrayView(out.constData() + 20, out.size() - 20), sum);
     sum = onesSum(payload, sum);
-    put16(tcp + 16, fold(sum));
+    const quint16 tcpSum = fold(sum);
+    std::memcpy(tcp + 16, &tcpSum, 2);
     return out;
 }
 

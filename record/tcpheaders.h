@@ -33,9 +33,11 @@ inline constexpr qsizetype kMaxPayload = 65535 - 20 - 20;
 // bytes and 40 bytes of options).
 QByteArray headers(const Segment &s, QByteArrayView payload);
 
-// The Internet checksum's one's-complement sum of bytes, as if they started at an even offset,
+// The Internet checksum's one's-complement sum of bytes taken as 16-bit words in the machine's
+// own byte order (the sum comes out in that order too), as if they started at an even offset;
 // not yet folded or complemented.
 quint64 onesSum(QByteArrayView bytes, quint64 sum = 0);
+// The checksum of a sum, to be stored with memcpy (in the order it was summed in).
 quint16 fold(quint64 sum);
 
 } // namespace tcpheaders
