@@ -2,7 +2,8 @@
 
 #include "core/codepage.h"
 
-#include <array>
+#include <algorithm>
+#include <cstring>
 
 namespace trafficlog {
 namespace {
@@ -11,10 +12,12 @@ namespace {
 // (U+2400 onwards, U+2421 for DEL), bytes the code page leaves undefined as U+FFFD, the rest as
 // the code page's character.
 struct Tables {
-    std::array<QByteArray, 256> text;
-    std::array<char[3], 256> hex;
+    char text[256][4];
+    quint8 textLength[256];
+    char hex[256][3];
     Tables()
     {
+        const char *digits = "0123456789ABCDEF";
         for (int b = 0; b < 256; ++b) {
             char16_t c = cp1254::toUnicode(uchar(b));
             if (b < 0x20)
@@ -23,11 +26,12 @@ struct Tables {
                 c = u'\u2421';
             else if (c >= 0x80 && c < 0xA0)
                 c = u'\uFFFD';
-            text[size_t(b)] = QString(QChar(c)).toUtf8();
-            const char *digits = "0123456789ABCDEF";
-            hex[size_t(b)][0] = digits[b >> 4];
-            hex[size_t(b)][1] = digits[b & 15];
-            hex[size_t(b)][2] = ' ';
+            const QByteArray utf8 = QString(QChar(c)).toUtf8();
+            std::memcpy(text[b], utf8.constData(), size_t(utf8.size()));
+            textLength[b] = quint8(utf8.size());
+            hex[b][0] = digits[b >> 4];
+            hex[b][1] = digits[b & 15];
+            hex[b][2] = ' ';
         }
     }
 };
@@ -45,51 +49,61 @@ const char *name(Direction d)
     case Direction::Received: return "received";
     case Direction::Status: return "status  ";
     }
-    return "";
+    return "        ";
 }
 
 // Timestamp (23), two blanks, direction (8), two blanks, count (8, right-aligned), two blanks.
 constexpr int kPrefix = 23 + 2 + 8 + 2 + 8 + 2;
 constexpr int kHexWidth = kBytesPerLine * 3 - 1;
+// The longest line: prefix, hex column and its two blanks, text (3 bytes a character), '\n'.
+constexpr int kMaxLine = kPrefix + kHexWidth + 2 + kBytesPerLine * 3 + 1;
 
-void appendText(QByteArray &out, QByteArrayView bytes)
+char *putText(char *out, QByteArrayView bytes)
 {
     const Tables &t = tables();
-    for (const char c : bytes)
-        out += t.text[uchar(c)];
+    for (const char c : bytes) {
+        const uchar b = uchar(c);
+        std::memcpy(out, t.text[b], 4); // room for 4 is always there; only textLength counts
+        out += t.textLength[b];
+    }
+    return out;
 }
 
 } // namespace
 
 QByteArray entry(const QDateTime &when, Direction direction, QByteArrayView bytes)
 {
-    QByteArray out;
-    out.reserve(kPrefix + 16 + (bytes.size() / kBytesPerLine + 1) * (kPrefix + kHexWidth + 2 + kBytesPerLine * 3 + 1));
-    out += when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
-    out += "  ";
-    out += name(direction);
-    out += "  ";
+    const qsizetype rows = qMax<qsizetype>(1, (bytes.size() + kBytesPerLine - 1) / kBytesPerLine);
+    QByteArray out(rows * kMaxLine + bytes.size() * 3 + 4, Qt::Uninitialized);
+    char *p = out.data();
+    const QByteArray stamp = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
+    p = std::copy(stamp.begin(), stamp.end(), p);
+    p = std::copy_n("  ", 2, p);
+    p = std::copy_n(name(direction), 8, p);
+    p = std::copy_n("  ", 2, p);
     if (direction == Direction::Status) {
-        out += QByteArray(8, ' ');
-        out += "  ";
-        appendText(out, bytes);
-        out += '\n';
+        p = std::fill_n(p, 8 + 2, ' ');
+        p = putText(p, bytes);
+        *p++ = '\n';
+        out.truncate(p - out.data());
         return out;
     }
-    out += QByteArray::number(bytes.size()).rightJustified(8, ' ');
-    out += "  ";
+    const QByteArray count = QByteArray::number(bytes.size()).rightJustified(8, ' ');
+    p = std::copy(count.begin(), count.end(), p);
+    p = std::copy_n("  ", 2, p);
     const Tables &t = tables();
     for (qsizetype at = 0; at < bytes.size(); at += kBytesPerLine) {
         if (at > 0)
-            out += QByteArray(kPrefix, ' ');
+            p = std::fill_n(p, kPrefix, ' ');
         const QByteArrayView row = bytes.sliced(at, qMin<qsizetype>(kBytesPerLine, bytes.size() - at));
         for (const char c : row)
-            out.append(t.hex[uchar(c)], 3);
+            p = std::copy_n(t.hex[uchar(c)], 3, p);
         // The text column starts in the same place on every line.
-        out += QByteArray(kHexWidth + 2 - (row.size() * 3 - 1) - 1, ' ');
-        appendText(out, row);
-        out += '\n';
+        p = std::fill_n(p, kHexWidth + 2 - row.size() * 3, ' ');
+        p = putText(p, row);
+        *p++ = '\n';
     }
+    out.truncate(p - out.data());
     return out;
 }
 
