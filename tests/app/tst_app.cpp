@@ -111,6 +111,43 @@ private slots:
         QCOMPARE(c.connect, connect);
     }
 
+    void recordArguments_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("capture");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<QString>("error"); // empty: it runs
+        const QString p = QStringLiteral("miraven");
+        QTest::newRow("neither") << QStringList{p, "h"} << "" << "" << "";
+        QTest::newRow("the issue's example")
+            << QStringList{p, "--capture", "plc.pcapng", "192.168.0.10", "502", "--connect"} << "plc.pcapng" << ""
+            << "";
+        QTest::newRow("both, with =") << QStringList{p, "--capture=a b.pcapng", "--log=/tmp/ş.log"} << "a b.pcapng"
+                                      << "/tmp/ş.log" << "";
+        QTest::newRow("no file name") << QStringList{p, "--log"} << "" << ""
+                                      << "miraven: Missing value after '--log'. (try --help)";
+        QTest::newRow("an empty file name") << QStringList{p, "--capture", ""} << "" << ""
+                                            << "miraven: --capture needs a file name (try --help)";
+        QTest::newRow("the same file for both") << QStringList{p, "--capture", "x", "--log", "x"} << "" << ""
+                                                << "miraven: --capture and --log name the same file (try --help)";
+    }
+    void recordArguments()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, capture);
+        QFETCH(QString, log);
+        QFETCH(QString, error);
+        const CommandLine c = parseCommandLine(args);
+        if (!error.isEmpty()) {
+            QCOMPARE(int(c.action), int(CommandLine::Error));
+            QCOMPARE(c.text, error);
+            return;
+        }
+        QCOMPARE(int(c.action), int(CommandLine::Run));
+        QCOMPARE(c.capture, capture);
+        QCOMPARE(c.log, log);
+    }
+
     // The real program: answers without a window and without writing its settings file.
     void helpAndVersionTouchNothing()
     {
