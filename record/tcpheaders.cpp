@@ -35,7 +35,8 @@ quint64 onesSum(QByteArrayView bytes, quint64 sum)
     }
     sum += wide;
     uchar tail[8] = {};
-    std::memcpy(tail, p, size_t(n)); // the last odd byte pads with zero, as the checksum does
+    if (n > 0) // an empty view may have no data at all
+        std::memcpy(tail, p, size_t(n)); // the last odd byte pads with zero, as the checksum does
     quint64 w;
     std::memcpy(&w, tail, 8);
     return sum + (w & 0xFFFFFFFFu) + (w >> 32);
@@ -72,7 +73,8 @@ QByteArray headers(const Segment &s, QByteArrayView payload)
     tcp[12] = quint8((5 + s.options.size() / 4) << 4);
     tcp[13] = s.flags;
     put16(tcp + 14, s.window);
-    std::memcpy(tcp + 20, s.options.data(), size_t(s.options.size()));
+    if (!s.options.isEmpty())
+        std::memcpy(tcp + 20, s.options.data(), size_t(s.options.size()));
 
     // Pseudo header: addresses, zero, protocol, TCP length; then the header and the payload.
     // The header's length is a multiple of 4, so the payload starts at an even offset.
