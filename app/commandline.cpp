@@ -5,6 +5,8 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -27,6 +29,15 @@ constexpr QtOption kQtOptions[] = {
     {"qwindowtitle", true},  {"session", true},         {"display", true},        {"geometry", true},
     {"dialogs", true},       {"fontengine", true},
 };
+
+// Whether two names reach one file (two records in one file would mix).
+bool sameFile(const QString &a, const QString &b)
+{
+    const QFileInfo fa(a), fb(b);
+    if (fa.exists() && fb.exists())
+        return fa == fb;
+    return QDir::cleanPath(fa.absoluteFilePath()) == QDir::cleanPath(fb.absoluteFilePath());
+}
 
 } // namespace
 
@@ -121,7 +132,8 @@ CommandLine parseCommandLine(const QStringList &args)
                 error(QStringLiteral("--capture needs a file name"));
             else if (result.action == CommandLine::Run && parser.isSet(log) && result.log.isEmpty())
                 error(QStringLiteral("--log needs a file name"));
-            else if (result.action == CommandLine::Run && !result.capture.isEmpty() && result.capture == result.log)
+            else if (result.action == CommandLine::Run && !result.capture.isEmpty() && !result.log.isEmpty() &&
+                     sameFile(result.capture, result.log))
                 error(QStringLiteral("--capture and --log name the same file"));
         }
     }

@@ -130,6 +130,9 @@ private slots:
                                             << "miraven: --capture needs a file name (try --help)";
         QTest::newRow("the same file for both") << QStringList{p, "--capture", "x", "--log", "x"} << "" << ""
                                                 << "miraven: --capture and --log name the same file (try --help)";
+        QTest::newRow("the same file by two names")
+            << QStringList{p, "--capture", "./x", "--log", QDir::current().filePath("x")} << "" << ""
+            << "miraven: --capture and --log name the same file (try --help)";
     }
     void recordArguments()
     {
