@@ -28,7 +28,7 @@ class RecordFile : public QObject {
 public:
     static constexpr int kFlushDelayMs = 50;
     static constexpr qsizetype kFlushBytes = 1 << 20;
-    static constexpr qsizetype kMaxQueuedBytes = 16 << 20;
+    static constexpr qsizetype kMaxQueuedBytes = 8 << 20;
 
     RecordFile();
     ~RecordFile() override;
