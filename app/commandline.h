@@ -3,7 +3,8 @@
 // the settings file is touched; the options Qt itself takes (-platform, -style, -geometry, ...)
 // are passed on to it. A host and a port may follow, as if typed into their boxes at start (they
 // are stored only when a connect stores them), and --connect presses the connect button once the
-// window is shown. --capture FILE and --log FILE record the run's traffic. Anything else, or a port the port box would not take, is an error.
+// window is shown. --capture FILE and --log FILE record the run's traffic. Anything else, or a
+// port the port box would not take, is an error.
 
 #include <QByteArray>
 #include <QString>

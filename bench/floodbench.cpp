@@ -62,7 +62,8 @@ int main(int argc, char **argv)
 
     TfMain window;
     const QString recordPath = record.isEmpty() ? QString() : dir.filePath("flood." + QString::fromLatin1(record));
-    const Records records(window, record == "capture" ? recordPath : QString(), record == "log" ? recordPath : QString());
+    const Records records(window, record == "capture" ? recordPath : QString(),
+                          record == "log" ? recordPath : QString());
     window.show();
     // The first showing (fonts, glyphs, the first paint) is done before the flood starts.
     QElapsedTimer settle;

@@ -44,12 +44,13 @@ struct Place {
 
 // Walks path (in the system's file name encoding) to the folder of its last name; that name is
 // not opened and need not exist. False, with errno set, when a folder on the way is missing,
-// when the path names a folder, or when a link may not be followed (EACCES).
-bool locate(const QByteArray &path, Place *place);
+// when the path names a folder, or when a link may not be followed (EACCES, and *refusedLink
+// set when given).
+bool locate(const QByteArray &path, Place *place, bool *refusedLink = nullptr);
 
 // Creates the file at path anew for writing (an existing file is emptied), reached as locate()
 // does; the last name itself is not followed when it is a link another user owns. A descriptor,
 // or -1 with errno set.
-int createForWriting(const QByteArray &path);
+int createForWriting(const QByteArray &path, bool *refusedLink = nullptr);
 
 } // namespace pathwalk

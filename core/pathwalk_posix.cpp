@@ -38,7 +38,7 @@ bool mayFollow(const struct stat &link)
 // Walks path one name at a time from the root (or the current folder), opening each folder
 // without following a link in its place; a link is read and walked in its stead only when
 // mayFollow allows it. The last name is not opened.
-bool locate(const QByteArray &path, Place *place)
+bool locate(const QByteArray &path, Place *place, bool *refusedLink)
 {
     QList<QByteArray> names = path.split('/');
     Fd folder(::open(path.startsWith('/') ? "/" : ".", O_PATH | O_DIRECTORY | O_CLOEXEC));
@@ -57,6 +57,8 @@ bool locate(const QByteArray &path, Place *place)
             return false;
         if (exists && S_ISLNK(st.st_mode)) {
             if (!mayFollow(st)) {
+                if (refusedLink)
+                    *refusedLink = true;
                 errno = EACCES;
                 return false;
             }
@@ -86,10 +88,10 @@ bool locate(const QByteArray &path, Place *place)
 }
 
 
-int createForWriting(const QByteArray &path)
+int createForWriting(const QByteArray &path, bool *refusedLink)
 {
     Place place;
-    if (!locate(path, &place))
+    if (!locate(path, &place, refusedLink))
         return -1;
     // O_NOFOLLOW: a link that took the file's place since the walk is not followed either.
     return ::openat(place.folder.get(), place.name.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC,

@@ -13,9 +13,12 @@ bool createRecordFile(QFile &file, const QString &path, QString *reason)
 {
     // Reached without following a link another user planted: the program may run with
     // privileges, and the file is emptied.
-    const int fd = pathwalk::createForWriting(QFile::encodeName(path));
+    bool refusedLink = false;
+    const int fd = pathwalk::createForWriting(QFile::encodeName(path), &refusedLink);
     if (fd < 0) {
         *reason = trimmedSystemText(qt_error_string(errno));
+        if (refusedLink)
+            *reason += QStringLiteral(" (a symbolic link of another user on its way is not followed)");
         return false;
     }
     if (!file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
