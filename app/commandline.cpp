@@ -128,12 +128,13 @@ CommandLine parseCommandLine(const QStringList &args)
             result.connect = parser.isSet(connect);
             result.capture = parser.value(capture);
             result.log = parser.value(log);
-            if (result.action == CommandLine::Run && parser.isSet(capture) && result.capture.isEmpty())
+            if (result.action != CommandLine::Run)
+                return result;
+            if (parser.isSet(capture) && result.capture.isEmpty())
                 error(QStringLiteral("--capture needs a file name"));
-            else if (result.action == CommandLine::Run && parser.isSet(log) && result.log.isEmpty())
+            else if (parser.isSet(log) && result.log.isEmpty())
                 error(QStringLiteral("--log needs a file name"));
-            else if (result.action == CommandLine::Run && !result.capture.isEmpty() && !result.log.isEmpty() &&
-                     sameFile(result.capture, result.log))
+            else if (!result.capture.isEmpty() && !result.log.isEmpty() && sameFile(result.capture, result.log))
                 error(QStringLiteral("--capture and --log name the same file"));
         }
     }

@@ -8,6 +8,7 @@
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
+#include <QtEndian>
 
 #include <cstring>
 #include <map>
@@ -116,7 +117,7 @@ struct Platform::Private {
                 bool ok = false;
                 const quint32 v4 = a.toIPv4Address(&ok);
                 if (ok && a.protocol() == QAbstractSocket::IPv4Protocol) {
-                    const std::uint32_t n = sys::hostToNetwork(v4);
+                    const std::uint32_t n = qToBigEndian(v4);
                     data = QByteArray(reinterpret_cast<const char *>(&n), 4);
                     error = 0;
                     break;
@@ -279,7 +280,7 @@ int Platform::ioctlFionread(SocketHandle s, unsigned long *waiting)
 int Platform::getsockname(SocketHandle s, SockAddrIn *addr)
 {
     Entry *e = d->entry(s);
-    if (!e || !sys::localAddress(e->fd, &addr->addr, &addr->port, &m_lastError))
+    if (!e || !sys::address(e->fd, sys::End::Local, &addr->addr, &addr->port, &m_lastError))
         return SOCKET_ERROR;
     return 0;
 }
@@ -287,7 +288,7 @@ int Platform::getsockname(SocketHandle s, SockAddrIn *addr)
 int Platform::getpeername(SocketHandle s, SockAddrIn *addr)
 {
     Entry *e = d->entry(s);
-    if (!e || !sys::peerAddress(e->fd, &addr->addr, &addr->port, &m_lastError))
+    if (!e || !sys::address(e->fd, sys::End::Peer, &addr->addr, &addr->port, &m_lastError))
         return SOCKET_ERROR;
     return 0;
 }
@@ -359,7 +360,7 @@ std::uint32_t Platform::gethostbyname(const QByteArray &host)
     const QHostInfo info = QHostInfo::fromName(cp1254::toUnicode(host));
     for (const QHostAddress &a : info.addresses()) {
         if (a.protocol() == QAbstractSocket::IPv4Protocol)
-            return sys::hostToNetwork(a.toIPv4Address());
+            return qToBigEndian(a.toIPv4Address());
     }
     return 0;
 }

@@ -46,16 +46,15 @@ bool bytesWaiting(Descriptor fd, unsigned long *waiting, int *error);
 // nothing is there after all).
 int peek(Descriptor fd, int *error);
 
-// The local and the remote address of a connected socket (network order); false with *error
-// when the system cannot tell them.
-bool localAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error);
-bool peerAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error);
+// The local or the remote address of a connected socket (network order); false with *error
+// when the system cannot tell it.
+enum class End { Local, Peer };
+bool address(Descriptor fd, End end, std::uint32_t *addr, std::uint16_t *port, int *error);
 
 // The service's port in network order, 0 when not found.
 std::uint16_t servicePort(const QByteArray &service, const QByteArray &protocol);
 // A dotted IPv4 address in network order, or 0xFFFFFFFF.
 std::uint32_t inetAddr(const QByteArray &dotted);
-std::uint32_t hostToNetwork(std::uint32_t v);
 
 // The select model's notifications of sockets, delivered on the GUI thread: FD_CONNECT once when
 // a connect completes (with its error), FD_WRITE after a connect and again only after a send met

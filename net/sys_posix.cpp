@@ -172,13 +172,12 @@ int peek(Descriptor fd, int *error)
     return -1;
 }
 
-namespace {
-bool addressOf(Descriptor fd, bool peer, std::uint32_t *addr, std::uint16_t *port, int *error)
+bool address(Descriptor fd, End end, std::uint32_t *addr, std::uint16_t *port, int *error)
 {
     sockaddr_in sa{};
     socklen_t len = sizeof sa;
-    const int r = peer ? ::getpeername(int(fd), reinterpret_cast<sockaddr *>(&sa), &len)
-                       : ::getsockname(int(fd), reinterpret_cast<sockaddr *>(&sa), &len);
+    const int r = end == End::Peer ? ::getpeername(int(fd), reinterpret_cast<sockaddr *>(&sa), &len)
+                                   : ::getsockname(int(fd), reinterpret_cast<sockaddr *>(&sa), &len);
     if (r != 0 || sa.sin_family != AF_INET) {
         *error = r != 0 ? wsaFromErrno(errno) : wsa::EAFNOSUPPORT_;
         return false;
@@ -186,17 +185,6 @@ bool addressOf(Descriptor fd, bool peer, std::uint32_t *addr, std::uint16_t *por
     *addr = sa.sin_addr.s_addr;
     *port = sa.sin_port;
     return true;
-}
-} // namespace
-
-bool localAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error)
-{
-    return addressOf(fd, false, addr, port, error);
-}
-
-bool peerAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error)
-{
-    return addressOf(fd, true, addr, port, error);
 }
 
 std::uint16_t servicePort(const QByteArray &service, const QByteArray &protocol)
@@ -210,15 +198,9 @@ std::uint32_t inetAddr(const QByteArray &dotted)
     return ::inet_addr(dotted.constData());
 }
 
-std::uint32_t hostToNetwork(std::uint32_t v)
-{
-    return htonl(v);
-}
-
 } // namespace net::sys
 
 // The select model's notifications, made from the readiness of each socket.
-
 
 namespace net::sys {
 

@@ -123,13 +123,12 @@ int peek(Descriptor fd, int *error)
     return -1;
 }
 
-namespace {
-bool addressOf(Descriptor fd, bool peer, std::uint32_t *addr, std::uint16_t *port, int *error)
+bool address(Descriptor fd, End end, std::uint32_t *addr, std::uint16_t *port, int *error)
 {
     sockaddr_in sa{};
     int len = sizeof sa;
-    const int r = peer ? ::getpeername(SOCKET(fd), reinterpret_cast<sockaddr *>(&sa), &len)
-                       : ::getsockname(SOCKET(fd), reinterpret_cast<sockaddr *>(&sa), &len);
+    const int r = end == End::Peer ? ::getpeername(handle(fd), reinterpret_cast<sockaddr *>(&sa), &len)
+                                   : ::getsockname(handle(fd), reinterpret_cast<sockaddr *>(&sa), &len);
     if (r != 0 || sa.sin_family != AF_INET) {
         *error = r != 0 ? ::WSAGetLastError() : WSAEAFNOSUPPORT;
         return false;
@@ -137,17 +136,6 @@ bool addressOf(Descriptor fd, bool peer, std::uint32_t *addr, std::uint16_t *por
     *addr = sa.sin_addr.s_addr;
     *port = sa.sin_port;
     return true;
-}
-} // namespace
-
-bool localAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error)
-{
-    return addressOf(fd, false, addr, port, error);
-}
-
-bool peerAddress(Descriptor fd, std::uint32_t *addr, std::uint16_t *port, int *error)
-{
-    return addressOf(fd, true, addr, port, error);
 }
 
 std::uint16_t servicePort(const QByteArray &service, const QByteArray &protocol)
@@ -161,16 +149,10 @@ std::uint32_t inetAddr(const QByteArray &dotted)
     return ::inet_addr(dotted.constData());
 }
 
-std::uint32_t hostToNetwork(std::uint32_t v)
-{
-    return htonl(v);
-}
-
 } // namespace net::sys
 
 // The select model's notifications as Windows Sockets post them (WSAAsyncSelect) to a hidden
 // message-only window of the GUI thread, whose messages Qt's event loop dispatches.
-
 
 namespace net::sys {
 

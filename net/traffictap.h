@@ -19,10 +19,9 @@ class TrafficTap {
 public:
     virtual ~TrafficTap() = default;
 
-    // The connect completed: the connection's own addresses, and the host (or address) and port
-    // it was opened with, as given.
-    virtual void connected(const SockAddrIn &local, const SockAddrIn &remote, const QByteArray &host,
-                           quint16 port) = 0;
+    // The connect completed: the connection's own addresses, and the host (or address) it was
+    // opened with, as given.
+    virtual void connected(const SockAddrIn &local, const SockAddrIn &remote, const QByteArray &host) = 0;
     virtual void sent(QByteArrayView bytes) = 0;
     virtual void received(QByteArrayView bytes) = 0;
     // The peer closed its side in order (FD_CLOSE without an error).

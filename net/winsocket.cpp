@@ -411,7 +411,7 @@ void TCustomWinSocket::TapConnected()
         local = SockAddrIn{};
     if (platform().getpeername(FSocket, &remote) != 0)
         remote = FAddr;
-    Tap([&](net::TrafficTap *t) { t->connected(local, remote, FTapHost, qFromBigEndian(remote.port)); });
+    Tap([&](net::TrafficTap *t) { t->connected(local, remote, FTapHost); });
 }
 
 void TCustomWinSocket::Enqueue(const char *buffer, qint64 count)

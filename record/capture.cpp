@@ -80,8 +80,7 @@ void CaptureRecorder::segment(Side from, quint8 flags, QByteArrayView payload, Q
     m_next[from] += quint32(payload.size()) + ((flags & (SYN | FIN)) ? 1 : 0);
 }
 
-void CaptureRecorder::connected(const net::SockAddrIn &local, const net::SockAddrIn &remote, const QByteArray &host,
-                                quint16 port)
+void CaptureRecorder::connected(const net::SockAddrIn &local, const net::SockAddrIn &remote, const QByteArray &host)
 {
     if (m_file.failed())
         return;
@@ -95,7 +94,7 @@ void CaptureRecorder::connected(const net::SockAddrIn &local, const net::SockAdd
     const QByteArray comment = (QString::fromUtf8(m_application) +
                                 QStringLiteral(": connection to %1 port %2, %3 to %4")
                                     .arg(hostText)
-                                    .arg(port)
+                                    .arg(qFromBigEndian(remote.port))
                                     .arg(endpointText(m_end[Local]), endpointText(m_end[Remote])))
                                    .toUtf8();
     const QByteArrayView options(kSynOptions, sizeof kSynOptions);

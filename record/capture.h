@@ -25,10 +25,8 @@ public:
 
     // Creates the file and writes its header; false when it could not be (said once).
     bool create(const QString &path);
-    RecordFile &file() { return m_file; }
 
-    void connected(const net::SockAddrIn &local, const net::SockAddrIn &remote, const QByteArray &host,
-                   quint16 port) override;
+    void connected(const net::SockAddrIn &local, const net::SockAddrIn &remote, const QByteArray &host) override;
     void sent(QByteArrayView bytes) override;
     void received(QByteArrayView bytes) override;
     void peerClosed() override;

@@ -35,7 +35,7 @@ bool RecordFile::create(const QString &path)
         fail(QStringLiteral("Cannot create file \"%1\". %2").arg(QDir::toNativeSeparators(path), reason), false);
         return false;
     }
-    m_buffer.reserve(kFlushBytes + 64 * 1024);
+    m_buffer.reserve(kBufferRoom);
     m_writer = std::thread([this] { writerLoop(); });
     return true;
 }
@@ -75,16 +75,8 @@ void RecordFile::flush()
     }
     m_changed.notify_all();
     if (next.capacity() == 0)
-        next.reserve(kFlushBytes + 64 * 1024);
+        next.reserve(kBufferRoom);
     m_buffer = std::move(next);
-    takeFailure(false);
-}
-
-void RecordFile::waitWritten()
-{
-    flush();
-    std::unique_lock lock(m_mutex);
-    m_changed.wait(lock, [&] { return (m_queue.empty() && !m_writing) || !m_writeFailure.isEmpty(); });
 }
 
 void RecordFile::writerLoop()
@@ -96,7 +88,6 @@ void RecordFile::writerLoop()
             return; // stopped, everything written
         QByteArray chunk = std::move(m_queue.front());
         m_queue.pop_front();
-        m_writing = true;
         lock.unlock();
         // A write that takes part of the bytes is tried again with the rest: the system says
         // why only when a write takes nothing (a disk that fills takes what fits first).
@@ -111,7 +102,6 @@ void RecordFile::writerLoop()
             done += n;
         }
         lock.lock();
-        m_writing = false;
         m_queuedBytes -= chunk.size();
         if (!failure.isEmpty()) {
             m_writeFailure = failure;

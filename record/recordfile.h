@@ -29,6 +29,9 @@ public:
     static constexpr int kFlushDelayMs = 50;
     static constexpr qsizetype kFlushBytes = 1 << 20;
     static constexpr qsizetype kMaxQueuedBytes = 8 << 20;
+    // A buffer's room: a flush is due at kFlushBytes, and the append that passes it fits too
+    // unless it is large.
+    static constexpr qsizetype kBufferRoom = kFlushBytes + 64 * 1024;
 
     RecordFile();
     ~RecordFile() override;
@@ -38,11 +41,8 @@ public:
     void append(QByteArrayView bytes);
     // Hands what is buffered to the writer now.
     void flush();
-    // Waits until everything handed over has been written (or has failed).
-    void waitWritten();
 
     bool failed() const { return m_failed; }
-    const QString &path() const { return m_path; }
 
 private:
     void writerLoop();
@@ -60,7 +60,6 @@ private:
     std::condition_variable m_changed;
     std::deque<QByteArray> m_queue; // handed over, not yet written
     qsizetype m_queuedBytes = 0;
-    bool m_writing = false;
     std::vector<QByteArray> m_spare; // written buffers, kept to be filled again
     bool m_stop = false;
     QString m_writeFailure; // why the writer stopped, empty while it has not

@@ -74,7 +74,9 @@ char *putText(char *out, QByteArrayView bytes)
 QByteArray entry(const QDateTime &when, Direction direction, QByteArrayView bytes)
 {
     const qsizetype rows = qMax<qsizetype>(1, (bytes.size() + kBytesPerLine - 1) / kBytesPerLine);
-    QByteArray out(rows * kMaxLine + bytes.size() * 3 + 4, Qt::Uninitialized);
+    // Every line fits in kMaxLine (a status line's text, three bytes a character, in the room of
+    // its rows); putText may write up to 3 bytes past the last character.
+    QByteArray out(rows * kMaxLine + 4, Qt::Uninitialized);
     char *p = out.data();
     const QByteArray stamp = when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz")).toLatin1();
     p = std::copy(stamp.begin(), stamp.end(), p);

@@ -32,12 +32,11 @@ public:
 
     // Creates the file; false when it could not be (said once).
     bool create(const QString &path);
-    RecordFile &file() { return m_file; }
 
     // A status line as the sent pane shows it (code page text).
     void status(const QByteArray &line);
 
-    void connected(const net::SockAddrIn &, const net::SockAddrIn &, const QByteArray &, quint16) override {}
+    void connected(const net::SockAddrIn &, const net::SockAddrIn &, const QByteArray &) override {}
     void sent(QByteArrayView bytes) override;
     void received(QByteArrayView bytes) override;
     void peerClosed() override {}

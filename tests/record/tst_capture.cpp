@@ -3,6 +3,8 @@
 // typed with escapes, resets and several connections.
 
 #include "app/records.h"
+#include "net/platform.h"
+#include "net/wsaerrors.h"
 #include "tests/record/capturereader.h"
 #include "tests/support/loopback.h"
 #include "tests/support/mainwindow.h"
@@ -244,6 +246,30 @@ private slots:
         const auto resets = fields({"tcp.srcport", "frame.comment"}, "tcp.flags.reset==1");
         QCOMPARE(resets.size(), 1);
         QCOMPARE(resets[0].value(0).toUShort(), server->port());
+    }
+
+    // A send that fails here (the connection aborted on this side) ends the stream with an RST
+    // from this side, and the window's closing after it adds nothing.
+    void anErrorHereShowsAsRstFromHere()
+    {
+        connect();
+        QVERIFY(server->waitForClient());
+        type("ping");
+        QVERIFY(server->waitForReceived(4));
+        net::platform().failNext(net::Call::Send, wsa::ECONNABORTED_);
+        type("lost");
+        QVERIFY(spinUntil([&] { return f->notConnected(); }));
+        net::platform().clearFaults();
+        finish();
+        const Capture c = read();
+        QCOMPARE(c.streams().value(0).flags, QStringLiteral("S as A AP AR"));
+        QCOMPARE(c.streams().value(0).fromClient, QByteArray("ping"));
+        QVERIFY2(c.segments.last().comment.contains("10053"), c.segments.last().comment.constData());
+        if (tshark.isEmpty())
+            return;
+        const auto resets = fields({"tcp.srcport"}, "tcp.flags.reset==1");
+        QCOMPARE(resets.size(), 1);
+        QVERIFY(resets[0].value(0).toUShort() != server->port());
     }
 
     void twoConnectionsAreTwoStreams()
